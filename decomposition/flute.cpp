@@ -1,0 +1,3 @@
+#include "decomposition/flute.h"
+
+void readLUT() {}

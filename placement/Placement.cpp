@@ -1,0 +1,1 @@
+#include "placement/Placement.h"
