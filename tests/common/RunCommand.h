@@ -1,0 +1,43 @@
+#pragma once
+// Runs a shell command for the tests and returns its exit status and output.
+
+#include <sys/wait.h>
+
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <cstdlib>
+#include <string>
+
+struct CommandResult {
+    int status = -1;  // exit status, or -1 when the command did not exit normally
+    std::string out;  // standard output
+    std::string err;  // standard error
+};
+
+inline std::string readWholeFile(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+// Runs `cmd` with /bin/sh, standard input from /dev/null, capturing both streams.
+inline CommandResult runCommand(const std::string& cmd, const std::string& scratchDir = "/tmp") {
+    static int counter = 0;
+    std::string base = scratchDir + "/cmd_" + std::to_string(getpid()) + "_" + std::to_string(counter++);
+    std::string full = "(" + cmd + ") </dev/null >" + base + ".out 2>" + base + ".err";
+    int rc = std::system(full.c_str());
+    CommandResult r;
+    if (rc != -1 && WIFEXITED(rc)) r.status = WEXITSTATUS(rc);
+    r.out = readWholeFile(base + ".out");
+    r.err = readWholeFile(base + ".err");
+    std::remove((base + ".out").c_str());
+    std::remove((base + ".err").c_str());
+    return r;
+}
+
+inline void writeTextFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
