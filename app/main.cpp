@@ -7,9 +7,11 @@
 
 #include "app/CommandLine.h"
 #include "database/NetDB.h"
+#include "database/Parser.h"
 #include "database/Settings.h"
 #include "database/Timer.h"
 #include "router/ControlGR.h"
+#include "router/GlobalRouter.h"
 
 namespace {
 
@@ -48,8 +50,9 @@ int main(int argc, char** argv) {
     Input_Setting(cmd.setFile.c_str(), db, settings);
     requireRoutingSettings(cmd.setFile.c_str(), settings);
 
-    if (cmd.mode == RunMode::RegularIspd || cmd.mode == RunMode::FastIspd) {
-        notBuilt(cmd, "the ISPD'08 benchmark reader");
+    const bool ispd = cmd.mode == RunMode::RegularIspd || cmd.mode == RunMode::FastIspd;
+    if (ispd) {
+        Input_ISPD(cmd.designFile.c_str(), db, settings);
     } else {
         notBuilt(cmd, "the Bookshelf reader");
     }
@@ -57,10 +60,15 @@ int main(int argc, char** argv) {
     if (cmd.mazeIterations != -1) settings.Maze_Routing_Iteration = cmd.mazeIterations;
     std::cout << "Input File costs " << cpuSeconds(runStart, clock()) << " seconds" << std::endl << std::endl;
 
+    GlobalRouter router(db.gridX, db.gridY, db.layerNum, db.totalHorizontalTracks, db.totalVerticalTracks,
+                        db.hTracks, db.vTracks, db.pitch);
+
     controlGR control;
     control.maxIter = settings.Maze_Routing_Iteration;
     control.timeLimit = static_cast<float>(settings.Maze_Routing_Timeout);
     control.verbose = true;
+
+    if (ispd) notBuilt(cmd, "the routing flow");
 
     std::cout << "!!!!!!!!!  CPU  Total Time: " << cpuSeconds(runStart, clock()) << " seconds  !!!!!!!" << std::endl;
     return 0;

@@ -1,0 +1,478 @@
+// ISPD'08 global-routing benchmark reader.
+//
+// The layout is positional: some parts are read as whole lines, the rest as a
+// stream of whitespace-separated tokens, exactly as a line/token stream reader
+// would see them. The whole file is loaded once and scanned with a cursor that
+// counts lines, so that every refusal can name the line it stopped at.
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "database/NetDB.h"
+#include "database/Parser.h"
+#include "database/Settings.h"
+
+namespace {
+
+// Open-addressing set of non-negative keys, reused from net to net; it replaces
+// the linear duplicate scan for nets with many pin lines.
+class KeySet {
+public:
+    void clear() {
+        for (size_t s : used_) slots_[s] = kEmpty;
+        used_.clear();
+    }
+    // True when the key was not yet in the set.
+    bool insert(long long key) {
+        if ((used_.size() + 1) * 2 > slots_.size()) grow();
+        size_t mask = slots_.size() - 1;
+        size_t s = static_cast<size_t>(mix(key)) & mask;
+        while (slots_[s] != kEmpty) {
+            if (slots_[s] == key) return false;
+            s = (s + 1) & mask;
+        }
+        slots_[s] = key;
+        used_.push_back(s);
+        return true;
+    }
+
+private:
+    static constexpr long long kEmpty = -1;
+    static unsigned long long mix(long long k) {
+        unsigned long long h = static_cast<unsigned long long>(k) * 0x9E3779B97F4A7C15ull;
+        return h ^ (h >> 29);
+    }
+    void grow() {
+        std::vector<long long> keys;
+        keys.reserve(used_.size());
+        for (size_t s : used_) keys.push_back(slots_[s]);
+        slots_.assign(slots_.empty() ? 64 : slots_.size() * 2, kEmpty);
+        used_.clear();
+        for (long long k : keys) insert(k);
+    }
+    std::vector<long long> slots_;
+    std::vector<size_t> used_;
+};
+
+class IspdScanner {
+public:
+    IspdScanner(const char* fileName, const std::string& text)
+        : file_(fileName), begin_(text.data()), p_(text.data()), end_(text.data() + text.size()) {}
+
+    // Reports one line on standard error and ends the run.
+    [[noreturn]] void fail(int line, const char* fmt, ...) __attribute__((format(printf, 3, 4))) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s:%d: ", file_, line);
+        va_list ap;
+        va_start(ap, fmt);
+        std::vfprintf(stderr, fmt, ap);
+        va_end(ap);
+        std::fputc('\n', stderr);
+        std::exit(1);
+    }
+
+    // Line number of the last line of the file, for a read that ran past the end.
+    int endLine() const { return (p_ > begin_ && p_[-1] == '\n') ? line_ - 1 : line_; }
+
+    [[noreturn]] void endsEarly(const char* what) { fail(endLine(), "the file ends before %s", what); }
+
+    // Reads one whitespace-delimited word; false at the end of the file.
+    bool word(const char*& b, const char*& e) {
+        skipSpace();
+        if (p_ == end_) return false;
+        b = p_;
+        while (p_ != end_ && !isSpace(*p_)) ++p_;
+        e = p_;
+        return true;
+    }
+
+    enum Read { kOk, kEnd, kBad };
+
+    // Reads an int token like a formatted stream extraction: blanks, an optional
+    // sign, then the leading digits. kEnd at the end of the file; kBad when the
+    // token is not a number or the number does not fit an int.
+    Read number(int& v) {
+        skipSpace();
+        if (p_ == end_) return kEnd;
+        return parseInt(p_, end_, v) ? kOk : kBad;
+    }
+
+    // Reads the rest of the current line (any length); false at the end of the file.
+    bool line(const char*& b, const char*& e) {
+        if (p_ == end_) return false;
+        b = p_;
+        while (p_ != end_ && *p_ != '\n') ++p_;
+        e = p_;
+        if (p_ != end_) {
+            ++p_;
+            ++line_;
+        }
+        return true;
+    }
+
+    int currentLine() const { return line_; }
+
+    // Scans [b, e) with a scanf-like format of literals, blanks (any run of
+    // white space, possibly empty) and %d. True when every %d was converted.
+    static bool scanLine(const char* b, const char* e, const char* fmt, int* out) {
+        for (const char* f = fmt; *f; ++f) {
+            if (isSpace(*f)) {
+                while (b != e && isSpace(*b)) ++b;
+            } else if (f[0] == '%' && f[1] == 'd') {
+                ++f;
+                while (b != e && isSpace(*b)) ++b;
+                if (!parseInt(b, e, *out++)) return false;
+            } else {
+                if (b == e || *b != *f) return false;
+                ++b;
+            }
+        }
+        return true;
+    }
+
+private:
+    static bool isSpace(char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+    void skipSpace() {
+        while (p_ != end_ && isSpace(*p_)) {
+            if (*p_ == '\n') ++line_;
+            ++p_;
+        }
+    }
+
+    // Sign and digits at p; advances p past what it took. No digits, or a value
+    // outside int, gives false.
+    static bool parseInt(const char*& p, const char* end, int& v) {
+        const char* q = p;
+        bool neg = false;
+        if (q != end && (*q == '+' || *q == '-')) {
+            neg = (*q == '-');
+            ++q;
+        }
+        if (q == end || !std::isdigit(static_cast<unsigned char>(*q))) return false;
+        long long acc = 0;
+        while (q != end && std::isdigit(static_cast<unsigned char>(*q))) {
+            acc = acc * 10 + (*q - '0');
+            if (acc > static_cast<long long>(INT_MAX) + 1) return false;
+            ++q;
+        }
+        if (neg) acc = -acc;
+        if (acc > INT_MAX || acc < INT_MIN) return false;
+        v = static_cast<int>(acc);
+        p = q;
+        return true;
+    }
+
+    const char* file_;
+    const char* begin_;
+    const char* p_;
+    const char* end_;
+    int line_ = 1;
+};
+
+// Appends the whole file to text; false on a read error.
+bool loadFile(FILE* f, std::string& text) {
+    char buf[1 << 16];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+    return !std::ferror(f);
+}
+
+}  // namespace
+
+namespace {
+
+// The reading state of one benchmark: the scanner plus the messages that name
+// what was being read when something went wrong. Descriptions are built only
+// on failure, so the hot pin loop formats nothing.
+struct IspdReader {
+    IspdScanner sc;
+    NetDB& db;
+
+    // Reads one number; `describe` names it (e.g. "the id of net \"a\"") and is
+    // called only when the number is missing or malformed.
+    template <class Describe>
+    int num(Describe describe) {
+        int v = 0;
+        IspdScanner::Read r = sc.number(v);
+        if (r == IspdScanner::kOk) return v;
+        std::string what = describe();
+        if (r == IspdScanner::kEnd) sc.endsEarly(what.c_str());
+        sc.fail(sc.currentLine(), "%s cannot be read as a number", what.c_str());
+    }
+
+    void skipWord(const char* before) {
+        const char *b, *e;
+        if (!sc.word(b, e)) sc.endsEarly(before);
+    }
+
+    // A line read as a whole; its text is returned in [b, e).
+    void wholeLine(const char*& b, const char*& e, const char* what) {
+        if (!sc.line(b, e)) sc.endsEarly(what);
+    }
+
+    // Two words, then one value per layer.
+    void perLayerList(const char* title, std::vector<int>& out, std::vector<int>* lines = nullptr) {
+        std::string before = std::string("the ") + title + " line";
+        skipWord(before.c_str());
+        skipWord(before.c_str());
+        for (int l = 0; l < db.layerNum; ++l) {
+            out[l] = num([&] { return std::string("the ") + title + " of layer " + std::to_string(l + 1); });
+            if (lines) (*lines)[l] = sc.currentLine();
+        }
+    }
+
+    void readGridAndRules();
+    void readOriginAndNetCount(int& netCount);
+    void readNets(int netCount, int maxPinsPerNet);
+    void readAdjustments();
+};
+
+std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+
+void IspdReader::readGridAndRules() {
+    const char *b, *e;
+    int at = sc.currentLine();
+    wholeLine(b, e, "the grid line");
+    int g[3];
+    if (!IspdScanner::scanLine(b, e, "grid %d %d %d", g))
+        sc.fail(at, "the grid line cannot be read (expected \"grid X Y L\")");
+    if (g[0] < 1 || g[1] < 1 || g[2] < 1)
+        sc.fail(at, "the grid needs at least one G-cell in x and in y and one layer (got %d %d %d)", g[0], g[1], g[2]);
+    if (static_cast<long long>(g[0]) * g[1] * g[2] > INT_MAX)
+        sc.fail(at, "the grid of %d by %d G-cells on %d layers is too large", g[0], g[1], g[2]);
+    db.gridX = g[0];
+    db.gridY = g[1];
+    db.layerNum = g[2];
+
+    const int L = db.layerNum;
+    for (std::vector<int>* v : {&db.hCap, &db.vCap, &db.minWidth, &db.minSpacing, &db.pitch, &db.hTracks, &db.vTracks})
+        v->assign(L, 0);
+    std::vector<int> viaSpacing(L, 0);
+    std::vector<int> spacingLine(L, 0);
+
+    perLayerList("vertical capacity", db.vCap);
+    perLayerList("horizontal capacity", db.hCap);
+    perLayerList("minimum width", db.minWidth);
+    perLayerList("minimum spacing", db.minSpacing, &spacingLine);
+    for (int l = 0; l < L; ++l) {
+        long long pitch = static_cast<long long>(db.minWidth[l]) + db.minSpacing[l];
+        if (pitch <= 0 || pitch > INT_MAX)
+            sc.fail(spacingLine[l], "layer %d has pitch %lld (minimum width %d + minimum spacing %d); it must be positive",
+                    l + 1, pitch, db.minWidth[l], db.minSpacing[l]);
+        db.pitch[l] = static_cast<int>(pitch);
+    }
+    perLayerList("via spacing", viaSpacing);
+
+    db.totalVerticalTracks = 0;
+    db.totalHorizontalTracks = 0;
+    for (int l = 0; l < L; ++l) {
+        db.vTracks[l] = db.vCap[l] / db.pitch[l];
+        db.hTracks[l] = db.hCap[l] / db.pitch[l];
+        db.totalVerticalTracks += db.vTracks[l];
+        db.totalHorizontalTracks += db.hTracks[l];
+    }
+}
+
+void IspdReader::readOriginAndNetCount(int& netCount) {
+    const char *b, *e;
+    wholeLine(b, e, "the origin line");  // the rest of the via spacing line
+    int at = sc.currentLine();
+    wholeLine(b, e, "the origin line");
+    int o[4];
+    if (!IspdScanner::scanLine(b, e, "%d %d %d %d", o))
+        sc.fail(at, "the origin line cannot be read (expected \"llx lly width height\")");
+    if (o[2] <= 0 || o[3] <= 0) sc.fail(at, "the G-cell width and height must be positive (got %d and %d)", o[2], o[3]);
+    db.originX = o[0];
+    db.originY = o[1];
+    db.tileW = o[2];
+    db.tileH = o[3];
+
+    wholeLine(b, e, "the net count line");  // the line between origin and net count
+    at = sc.currentLine();
+    wholeLine(b, e, "the net count line");
+    if (!IspdScanner::scanLine(b, e, "num net %d", &netCount))
+        sc.fail(at, "the net count line cannot be read (expected \"num net N\")");
+    if (netCount < 0) sc.fail(at, "the net count %d is negative", netCount);
+}
+
+void IspdReader::readNets(int netCount, int maxPinsPerNet) {
+    const int X = db.gridX, Y = db.gridY, L = db.layerNum;
+    db.pinCount.assign(X, std::vector<int>(Y, 0));
+    db.nets.clear();
+    db.nets.reserve(static_cast<size_t>(netCount) < 1000000 ? static_cast<size_t>(netCount) : 1000000);
+
+    // Nets with few pin lines find duplicates by scanning their short pin
+    // lists; longer ones use the hash sets so that a huge net stays linear.
+    const int kScanLimit = 16;
+    KeySet seen3D, seen2D;
+    size_t k = 0;  // next free slot; a dropped net's slot is reused
+    for (int i = 0; i < netCount; ++i) {
+        const char *nb, *ne;
+        if (!sc.word(nb, ne)) {
+            std::string what = "net " + std::to_string(i + 1) + " of " + std::to_string(netCount);
+            sc.endsEarly(what.c_str());
+        }
+        if (k == db.nets.size()) db.nets.emplace_back();
+        Net& net = db.nets[k];
+        net.name.assign(nb, ne);
+        net.id = num([&] { return "the id of net " + quoted(net.name); });
+        int netLine = sc.currentLine();
+        int pinLines = num([&] { return "the pin count of net " + quoted(net.name); });
+        if (pinLines < 0) sc.fail(netLine, "net %s has a negative pin count (%d)", quoted(net.name).c_str(), pinLines);
+        num([&] { return "the minimum width of net " + quoted(net.name); });
+        // The rest of the net line (an optional "[ lo : hi ] @ value" layer
+        // range) changes nothing.
+        const char *rb, *re;
+        if (!sc.line(rb, re)) {
+            std::string what = "the pins of net " + quoted(net.name);
+            sc.endsEarly(what.c_str());
+        }
+
+        const bool hashed = pinLines > kScanLimit;
+        if (hashed) {
+            seen3D.clear();
+            seen2D.clear();
+        }
+        for (int j = 0; j < pinLines; ++j) {
+            auto pinWhat = [&](const char* field) {
+                return std::string("the ") + field + " of pin " + std::to_string(j + 1) + " of net " + quoted(net.name);
+            };
+            int x = num([&] { return pinWhat("x"); });
+            int pinLine = sc.currentLine();
+            int y = num([&] { return pinWhat("y"); });
+            int layer = num([&] { return pinWhat("layer"); });
+            // Truncation toward zero: a pin a little below or left of the origin
+            // still lands in G-cell 0.
+            long long gx = (static_cast<long long>(x) - db.originX) / db.tileW;
+            long long gy = (static_cast<long long>(y) - db.originY) / db.tileH;
+            if (gx < 0 || gx >= X || gy < 0 || gy >= Y)
+                sc.fail(pinLine, "pin (%d, %d) of net %s maps to G-cell (%lld, %lld), outside the %d by %d grid", x, y,
+                        quoted(net.name).c_str(), gx, gy, X, Y);
+            if (layer < 1 || layer > L)
+                sc.fail(pinLine, "pin (%d, %d) of net %s is on layer %d, outside 1..%d", x, y, quoted(net.name).c_str(),
+                        layer, L);
+            Point pin(static_cast<int>(gx), static_cast<int>(gy), layer - 1);
+            ++db.pinCount[pin.x][pin.y];
+
+            bool new3D, new2D;
+            if (hashed) {
+                long long cell = static_cast<long long>(pin.x) * Y + pin.y;
+                new3D = seen3D.insert(static_cast<long long>(pin.z) * X * Y + cell);
+                new2D = new3D && seen2D.insert(cell);
+            } else {
+                new3D = true;
+                for (const Point& q : net.pin3D)
+                    if (q.x == pin.x && q.y == pin.y && q.z == pin.z) {
+                        new3D = false;
+                        break;
+                    }
+                new2D = new3D;
+                if (new3D)
+                    for (const Point& q : net.pin2D)
+                        if (q == pin) {
+                            new2D = false;
+                            break;
+                        }
+            }
+            if (!new3D) continue;
+            net.pin3D.push_back(pin);
+            if (new2D) net.pin2D.push_back(pin);
+        }
+
+        if (static_cast<long long>(net.pin3D.size()) > maxPinsPerNet || net.pin2D.size() < 2) {
+            net.pin3D.clear();
+            net.pin2D.clear();
+        } else {
+            ++k;
+        }
+    }
+    db.nets.erase(db.nets.begin() + static_cast<long>(k), db.nets.end());
+}
+
+void IspdReader::readAdjustments() {
+    const char *b, *e;
+    wholeLine(b, e, "the adjustment count");  // the rest of the last pin line
+    wholeLine(b, e, "the adjustment count");  // the line before the count
+    int count = num([] { return std::string("the adjustment count"); });
+    if (count < 0) sc.fail(sc.currentLine(), "the adjustment count %d is negative", count);
+
+    const int X = db.gridX, Y = db.gridY, L = db.layerNum;
+    long long total = 0;
+    for (int i = 0; i < count; ++i) {
+        auto what = [&](const char* field) {
+            return std::string("the ") + field + " of adjustment " + std::to_string(i + 1);
+        };
+        int x1 = num([&] { return what("first x"); });
+        int at = sc.currentLine();
+        int y1 = num([&] { return what("first y"); });
+        int l1 = num([&] { return what("first layer"); });
+        int x2 = num([&] { return what("second x"); });
+        int y2 = num([&] { return what("second y"); });
+        int l2 = num([&] { return what("second layer"); });
+        int c = num([&] { return what("capacity"); });
+        for (int l : {l1, l2})
+            if (l < 1 || l > L) sc.fail(at, "adjustment %d names layer %d, outside 1..%d", i + 1, l, L);
+        for (int pt = 0; pt < 2; ++pt) {
+            int x = pt ? x2 : x1, y = pt ? y2 : y1;
+            if (x < 0 || x >= X || y < 0 || y >= Y)
+                sc.fail(at, "adjustment %d names G-cell (%d, %d), outside the %d by %d grid", i + 1, x, y, X, Y);
+        }
+        if (std::abs(x1 - x2) + std::abs(y1 - y2) != 1)
+            sc.fail(at, "adjustment %d joins G-cells (%d, %d) and (%d, %d), which are not neighbours", i + 1, x1, y1, x2,
+                    y2);
+
+        // Only the first end's layer counts.
+        int z = l1 - 1;
+        RPoint edge;
+        int defaultCap;
+        if (x1 == x2) {
+            edge = RPoint(x1, std::min(y1, y2), z, 0);
+            defaultCap = db.vCap[z];
+        } else {
+            edge = RPoint(std::min(x1, x2), y1, z, 1);
+            defaultCap = db.hCap[z];
+        }
+        if (c == defaultCap) continue;
+        total += c;
+        db.adjLocate.push_back(edge);
+        db.adjCapacity.push_back(c / db.pitch[z]);
+    }
+    printf("========ISPD========================  netdb.adjLocate.size()=%d  totalAdj=%lld\n",
+           static_cast<int>(db.adjLocate.size()), total);
+}
+
+}  // namespace
+
+void Input_ISPD(const char* fileName, NetDB& db, parameterSet& settings) {
+    FILE* f = std::fopen(fileName, "rb");
+    if (!f) {
+        std::cerr << "File " << fileName << " does not exists!" << std::endl;
+        std::exit(1);
+    }
+    std::string text;
+    bool ok = loadFile(f, text);
+    std::fclose(f);
+    if (!ok) {
+        std::fprintf(stderr, "%s: the file cannot be read\n", fileName);
+        std::exit(1);
+    }
+    printf("read %s\n", fileName);
+
+    IspdReader r{IspdScanner(fileName, text), db};
+    r.readGridAndRules();
+    int netCount = 0;
+    r.readOriginAndNetCount(netCount);
+    printf("Number of nets: %d\n", netCount);
+    r.readNets(netCount, settings.maxPinsPerNet);
+    db.adjLocate.clear();
+    db.adjCapacity.clear();
+    r.readAdjustments();
+}
