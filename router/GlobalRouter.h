@@ -1,0 +1,233 @@
+#pragma once
+// The routing engine: grid state, edge costs, commit and rip-up, and the
+// routing kernels and schedules that work on them.
+
+#include <vector>
+
+#include "database/Geometry.h"
+#include "database/NetDB.h"
+#include "placement/Placement.h"
+#include "router/GridIndex.h"
+#include "router/fib.h"
+
+// One G-cell on one layer: the maze search's node record.
+struct GridCell {
+    int rank = 0;          // union-find rank
+    int visit = -1;        // search stamp of the search that reached it
+    int treeStamp = -1;
+    int target = -1;       // search stamp when it is a target
+    bool inOpenSet = false;
+    bool inQueue = false;  // in the deque rather than the heap
+    float g = 0.0f;        // path cost
+    float key = 2147483648.0f;
+    int h = 0;             // estimate
+    int length = 0;
+    int x = 0;
+    int y = 0;
+    int z = 0;
+    GridCell* parent = nullptr;
+    GridCell* ufParent = nullptr;  // union-find parent
+    fibheap_el node;               // data points at this cell
+};
+
+// Cached 3D step costs of one G-cell and layer.
+struct FuncCost {
+    float horizontal = 0.0f;
+    float vertical = 0.0f;
+    float via = 0.0f;
+};
+
+class GridGraph {
+public:
+    GridGraph() = default;
+    GridGraph(const GridGraph&) = delete;
+    GridGraph& operator=(const GridGraph&) = delete;
+
+    // 2D usage in tracks (permanent blockage included): horizontal edges
+    // [X-1][Y], vertical edges [X][Y-1], flat, index x * Y + y (resp. x * (Y-1) + y).
+    std::vector<int> usageH;
+    std::vector<int> usageV;
+    int hCap2D = 0;
+    int vCap2D = 0;
+    int xNum = 0;
+    int yNum = 0;
+    int layerNum = 0;
+    std::vector<FuncCost> func_map;  // indexed by edge key (z * X + x) * Y + y
+    // 3D tables, flat [z][y][x]: index (z * Y + y) * X + x; sized by initial3Dmalloc.
+    std::vector<Point_i> demand3D;
+    std::vector<Point_i> capacity3D;
+    std::vector<Point_i> history3D;
+    // Maze cells, flat [z][y][x]: index (z * Y + y) * X + x.
+    std::vector<GridCell> cells;
+
+    int hIdx(int x, int y) const { return flatIndex("horizontal edges", x, y, xNum - 1, yNum); }
+    int vIdx(int x, int y) const { return flatIndex("vertical edges", x, y, xNum, yNum - 1); }
+    int& uH(int x, int y) { return usageH[hIdx(x, y)]; }
+    int& uV(int x, int y) { return usageV[vIdx(x, y)]; }
+    int cellIdx(int x, int y, int z) const {
+        return flatIndex("grid cells", z * yNum + y, x, layerNum * yNum, xNum);
+    }
+    GridCell& cell(int x, int y, int z) { return cells[cellIdx(x, y, z)]; }
+    int idx3D(int x, int y, int z) const { return cellIdx(x, y, z); }
+    // Edge key (z * X + x) * Y + y of a step, checked against func_map.
+    int keyIdx(int x, int y, int z) const {
+        return flatIndex("step cost map", z * xNum + x, y, layerNum * xNum, yNum);
+    }
+    FuncCost& func(int x, int y, int z) { return func_map[keyIdx(x, y, z)]; }
+    // 3D tables, checked against their own (possibly not yet allocated) extent.
+    int table3DIdx(const std::vector<Point_i>& t, int x, int y, int z) const {
+        return flatIndex("3D table", z * yNum + y, x, xNum > 0 ? static_cast<int>(t.size()) / xNum : 0, xNum);
+    }
+    Point_i& dem3D(int x, int y, int z) { return demand3D[table3DIdx(demand3D, x, y, z)]; }
+    Point_i& cap3D(int x, int y, int z) { return capacity3D[table3DIdx(capacity3D, x, y, z)]; }
+    Point_i& hist3D(int x, int y, int z) { return history3D[table3DIdx(history3D, x, y, z)]; }
+
+    // Plain 2D usage of the horizontal (flag true) or vertical edge at (x, y).
+    int getCost(int x, int y, bool horizontal);
+    void resetCellInformation();
+};
+
+class GlobalRouter {
+public:
+    GlobalRouter(int X, int Y, int L, int hCap2D, int vCap2D, std::vector<int> hCapPerLayer,
+                 std::vector<int> vCapPerLayer, std::vector<int>& pitchPerLayer);
+    ~GlobalRouter();
+    GlobalRouter(const GlobalRouter&) = delete;
+    GlobalRouter& operator=(const GlobalRouter&) = delete;
+
+    // ---- state ----------------------------------------------------------------
+    fibheap* heap = nullptr;
+    fibque* queue = nullptr;
+    int searchStamp = 0;
+    int X = 0, Y = 0, L = 0;
+    double sigmoidSlope = 0.3;
+    GridGraph graph;
+    Placement placement;
+    bool historyMode = false;
+    bool hardOverflowMode = false;
+    double historyExponent = 1.0;
+    int hCap2D = 0;
+    int vCap2D = 0;
+    int totalOF = 0;
+    float bendCost = 1.0f;
+    float costScale = 1.0f;
+    float costOffset = 0.0f;
+    float sigmoidHeight = 150.0f;
+    float historyDivisor = 350.0f;
+    float monotonicBendCost = 10.0f;
+    std::vector<int> historyH;  // [X-1][Y], same index as usageH
+    std::vector<int> historyV;  // [X][Y-1], same index as usageV
+    float costTable[1000] = {};
+    int tableOffset = 0;
+    int costMode2D = 0;
+    int Wlen2D = 0;
+    int viaCount = 0;
+    int reachMapKernel = 0;
+    std::vector<int> pitchPerLayer;
+    std::vector<int> hCapPerLayer;
+    std::vector<int> vCapPerLayer;
+    // Cached 2D edge cost, flat [kind][x][y] (kind 0 vertical, 1 horizontal), both planes X by Y.
+    std::vector<float> mapCost;
+    // Scratch maps of the 2D dynamic-programming kernels, each X by Y, index x * Y + y.
+    std::vector<float> workCost1, workCost2, workCost3;
+    std::vector<int> workDir1, workDir2, workDir3;
+    int costMode3D = -1;
+    int viaCost = 0;
+    int history3DMode = 0;
+    // Scratch arrays of the 3D kernels, X * Y * L each; empty until initial3Dmalloc.
+    std::vector<float> work3DCost1, work3DCost2;
+    std::vector<int> work3DDir1, work3DDir2;
+
+    // ---- index helpers ---------------------------------------------------------
+    int mapIdx(int kind, int x, int y) const { return flatIndex("cost map", kind * X + x, y, 2 * X, Y); }
+    float& mapCostAt(int kind, int x, int y) { return mapCost[mapIdx(kind, x, y)]; }
+    int xyIdx(int x, int y) const { return flatIndex("work map", x, y, X, Y); }
+    int& histH(int x, int y) { return historyH[graph.hIdx(x, y)]; }
+    int& histV(int x, int y) { return historyV[graph.vIdx(x, y)]; }
+    // Per-kind views of one 2D edge (kind 0 vertical, 1 horizontal).
+    int& usage2D(int kind, int x, int y) { return kind == 1 ? graph.uH(x, y) : graph.uV(x, y); }
+    int& history2D(int kind, int x, int y) { return kind == 1 ? histH(x, y) : histV(x, y); }
+    int cap2D(int kind) const { return kind == 1 ? hCap2D : vCap2D; }
+    // Virtual demand of a 2D edge, checked against the table's own extent.
+    int virtualDemand(int kind, int x, int y) const {
+        const std::vector<int>& t = kind == 1 ? placement.virtualDemandH : placement.virtualDemandV;
+        return t[flatIndex("virtual demand", x, y, placement.vdX, placement.vdY)];
+    }
+    // Sigmoid table entry of an edge with demand d against capacity cap, index
+    // clamped to the table.
+    float sigmoidEntry(int d, int cap) const;
+
+    // ---- grid set-up -------------------------------------------------------------
+    void initial2DGraph(std::vector<RPoint>& adjLocate, std::vector<int>& adjCapacity);
+    void initblockAwareModle(double p);
+    void initial3Dmalloc();
+    void initial3DRouting(std::vector<int>& hCapPerLayer, std::vector<int>& vCapPerLayer,
+                          std::vector<RPoint>& adjLocate, std::vector<int>& adjCapacity,
+                          std::vector<std::vector<int>>& pinsPerGcell, double pinBlockageFactor);
+    void getMaxHistory(int& x, int& y, int& maxOF);
+
+    // ---- edge costs ----------------------------------------------------------------
+    void initialCostArray();
+    float DPCost(int x, int y, int kind);
+    float NewCost(int x, int y, int kind);
+    float cost3D(int x, int y, int z, int kind);
+    void initialFunc_2Dmap(int mode);
+    void initialFunc_3Dmap();
+
+    // ---- pin-density virtual demand ------------------------------------------------
+    void initialVirtualDem(std::vector<std::vector<int>>& pinsPerGcell, double factor);
+
+    // ---- commit and rip-up ---------------------------------------------------------
+    int RoutePath(std::vector<RPoint>& path, Net& net);
+    int RoutePath(Point const& from, Point const& to, std::vector<RPoint>& path, Net& net);
+    void RipUp(std::vector<RPoint>& path, Net& net);
+    void RipUp(Point& from, Point& to, std::vector<RPoint>& path, Net& net);
+    void minu_func(bool planar, TwoPin* tp);
+    void add_func(bool planar, TwoPin* tp);
+    void specializeRoutingCostMap(BoundingBox& box, Net& net, int kind);
+    void normalizeRoutingCostMap(BoundingBox& box, Net& net, int kind);
+    // Recomputes the cached cost of one 2D edge by costMode2D (0 leaves it).
+    void refreshEdgeCost(int kind, int x, int y);
+
+    // ---- congestion metrics and report ---------------------------------------------
+    int getVirtualOF(int& maxOF);
+    void getHorVerOverflow(std::vector<RPoint>& path, int& hOF, int& vOF, float& hCost, float& vCost);
+    void getScore(int& maxUsage, int& overflow, int& vias, int& edges, TwoPin*& tp);
+    void outputOverflowInfo(char const* fileName);
+
+    // ---- pattern routing, routing order, dynamic-programming pattern ----------------
+    // Cheaper L shape between a and b (ties to the L along the lower row), committed;
+    // returns the overflow count, maxDemand the largest usage on it before the commit.
+    int Pattern(Point& a, Point& b, TwoPin* twoPin, int& maxDemand);
+    // Straight run between a and b (one column, else a's row), committed.
+    int Flat(Point& a, Point& b, std::vector<RPoint>& path, Net& net);
+    // Records the unit edges of one straight Steiner-tree segment in net.treeEdges.
+    void FluteFlat(const Point& a, const Point& b, Net& net);
+    // Cheapest monotone route inside the pins' box with a cost per bend, committed.
+    // On return a is the end with the larger x, b the other; the path runs from a to b.
+    int DDPattern(Point& a, Point& b, TwoPin* twoPin, int& maxDemand);
+
+    // ---- maze search -----------------------------------------------------------------
+    void insertQueues(fibque* q, fibheap* h, void* cell);
+    // Source and target pins of the current search; cleared at its start.
+    std::vector<Point> mazeSources;
+    std::vector<Point> mazeTargets;
+    // Reroutes one connection by a multi-source, multi-target best-first search
+    // inside box, bounded in cost by its old path and in length by maxLength.
+    // Leaves the old path in place when nothing within the bounds is found.
+    void MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bool flag);
+    // Marks the targets, seeds the sources and grows targetBox.
+    void initialTargetSource(TwoPin* twoPin, Net& net, bool single, std::vector<Point>& sources,
+                             std::vector<Point>& targets, std::vector<GridCell>& cells,
+                             BoundingBox& targetBox);
+    // Writes the path from goal back to the seed it came from (2D form).
+    void traceBack(TwoPin* twoPin, bool flag, GridCell* goal, bool planar);
+    // Cached cost of the connection's current path plus its bends in list order.
+    float PathScore(TwoPin* twoPin, Net& net);
+    // Advances the search stamp; on reaching the largest int it restarts at 0
+    // after resetting every cell's stamps.
+    void advanceSearchStamp();
+    // Removes the open cell with the smallest key (heap first on equal keys);
+    // null when the open set is empty.
+    GridCell* popOpenSet();
+};
