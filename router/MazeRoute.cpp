@@ -1,0 +1,318 @@
+// Maze search: the multi-source, multi-target best-first reroute of one
+// connection over the 2D grid, with its source/target set-up, trace-back and
+// the price of the old path that bounds it.
+//
+// The open set is the router's sorted deque plus its Fibonacci heap. Cells are
+// never cleared between searches: a cell takes part in the current search only
+// when its visit stamp equals the search stamp, and advancing the stamp makes
+// every old mark stale at once.
+
+#include <climits>
+#include <cstdlib>
+
+#include "database/Timer.h"
+#include "router/GlobalRouter.h"
+
+namespace {
+
+inline float keyOf(const fibheap_el* node) { return static_cast<const GridCell*>(node->data)->key; }
+
+// Root of a cell's union-find set, compressing the whole walked chain onto it.
+GridCell* findRoot(GridCell* c) {
+    GridCell* root = c;
+    while (root->ufParent) root = root->ufParent;
+    while (c != root) {
+        GridCell* next = c->ufParent;
+        c->ufParent = root;
+        c = next;
+    }
+    return root;
+}
+
+// Manhattan distance from (x, y) to the nearest G-cell of the box, 0 inside.
+inline int boxDistance(const BoundingBox& b, int x, int y) {
+    int cx = x < b.lower.x ? b.lower.x : (x < b.upper.x ? x : b.upper.x);
+    int cy = y < b.lower.y ? b.lower.y : (y < b.upper.y ? y : b.upper.y);
+    return std::abs(cy - y) + std::abs(cx - x);
+}
+
+}  // namespace
+
+void GlobalRouter::advanceSearchStamp() {
+    ++searchStamp;
+    if (searchStamp == INT_MAX) {
+        searchStamp = 0;
+        graph.resetCellInformation();
+    }
+}
+
+GridCell* GlobalRouter::popOpenSet() {
+    GridCell* c;
+    if (heap->min == nullptr) {
+        if (queue->head == nullptr) return nullptr;
+        c = static_cast<GridCell*>(fh_pop(queue));
+    } else if (queue->head == nullptr) {
+        c = static_cast<GridCell*>(fh_extractmin(heap));
+    } else if (keyOf(heap->min) > keyOf(queue->head)) {
+        c = static_cast<GridCell*>(fh_pop(queue));
+    } else {
+        // Equal keys come from the heap first.
+        c = static_cast<GridCell*>(fh_extractmin(heap));
+    }
+    c->inOpenSet = false;
+    return c;
+}
+
+float GlobalRouter::PathScore(TwoPin* twoPin, Net&) {
+    // Summed from the end of the list towards its front, which is the order in
+    // which the search accumulates the cost of a path it found itself, so that
+    // such a path prices exactly at the key it was found with.
+    const std::vector<RPoint>& path = twoPin->path;
+    float score = 0.0f;
+    for (size_t i = path.size(); i-- > 0;) {
+        const RPoint& s = path[i];
+        if (s.hori == 0 || s.hori == 1) score += mapCostAt(s.hori, s.x, s.y);
+        if (i + 1 < path.size() && path[i + 1].hori != s.hori) score += bendCost;
+    }
+    return score;
+}
+
+void GlobalRouter::initialTargetSource(TwoPin* twoPin, Net& net, bool single,
+                                       std::vector<Point>& sources, std::vector<Point>& targets,
+                                       std::vector<GridCell>& cells, BoundingBox& targetBox) {
+    const int stamp = searchStamp;
+    auto at = [&](const Point& p) -> GridCell& { return cells[graph.cellIdx(p.x, p.y, 0)]; };
+    auto seed = [&](GridCell& c, int h) {
+        c.parent = nullptr;
+        c.g = 0.0f;
+        c.length = 0;
+        c.key = 0.0f;
+        c.visit = stamp;
+        c.h = h;
+        c.inOpenSet = true;
+        insertQueues(queue, heap, &c);
+    };
+
+    if (single) {
+        const Point& from = twoPin->from;
+        const Point& to = twoPin->to;
+        at(to).target = stamp;
+        seed(at(from), std::abs(to.y - from.y) + std::abs(to.x - from.x));
+        return;
+    }
+
+    // A cell enters the union-find of this search as a one-element set.
+    auto join = [stamp](GridCell& c) {
+        if (c.visit != stamp) {
+            c.visit = stamp;
+            c.rank = 0;
+            c.ufParent = nullptr;
+        }
+    };
+    for (TwoPin& t : net.twopin) {
+        GridCell& a = at(t.from);
+        GridCell& b = at(t.to);
+        join(a);
+        join(b);
+        if (&t == twoPin || t.path.empty()) continue;
+        GridCell* ra = findRoot(&a);
+        GridCell* rb = findRoot(&b);
+        if (ra == rb) continue;
+        if (ra->rank > rb->rank) {
+            rb->ufParent = ra;
+        } else if (rb->rank > ra->rank) {
+            ra->ufParent = rb;
+        } else {
+            rb->ufParent = ra;
+            ++ra->rank;
+        }
+    }
+
+    GridCell* rootS = findRoot(&at(twoPin->from));
+    GridCell* rootT = findRoot(&at(twoPin->to));
+    if (rootS == rootT) return;  // the other connections already join both ends
+
+    for (const Point& p : net.pin2D) {
+        GridCell& c = at(p);
+        // A pin that ends no connection would otherwise be read with the
+        // union-find links of an earlier search.
+        join(c);
+        if (findRoot(&c) == rootS)
+            sources.push_back(p);
+        else
+            targets.push_back(p);
+    }
+    for (const Point& p : targets) {
+        GridCell& c = at(p);
+        c.target = stamp;
+        c.visit = -1;
+        c.inOpenSet = false;
+    }
+    for (const Point& p : sources) {
+        GridCell& c = at(p);
+        if (c.target != stamp) seed(c, 0);
+    }
+
+    targetBox.Bondary(twoPin->to.x, twoPin->to.y);
+    for (TwoPin& t : net.twopin) {
+        if (&t == twoPin || findRoot(&at(t.from)) == rootS) continue;
+        for (const RPoint& s : t.path) {
+            if (s.hori == 1) {
+                targetBox.Bondary(s.x, s.y);
+                targetBox.Bondary(s.x + 1, s.y);
+            } else if (s.hori == 0) {
+                targetBox.Bondary(s.x, s.y);
+                targetBox.Bondary(s.x, s.y + 1);
+            }
+        }
+    }
+}
+
+void GlobalRouter::traceBack(TwoPin* twoPin, bool, GridCell* goal, bool) {
+    twoPin->from = Point(goal->x, goal->y, goal->z);
+    std::vector<RPoint>& path = twoPin->path;
+    path.clear();
+    GridCell* c = goal;
+    while (GridCell* p = c->parent) {
+        if (p->x > c->x)
+            path.emplace_back(c->x, c->y, 0, 1);
+        else if (p->x < c->x)
+            path.emplace_back(p->x, p->y, 0, 1);
+        else if (p->y > c->y)
+            path.emplace_back(c->x, c->y, 0, 0);
+        else
+            path.emplace_back(p->x, p->y, 0, 0);
+        c = p;
+    }
+    twoPin->to = Point(c->x, c->y, c->z);
+    advanceSearchStamp();
+    twoPin->pathSize = static_cast<int>(path.size());
+    fh_resetheap(heap);
+    fh_que_reset(queue);
+}
+
+void GlobalRouter::MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bool) {
+    Net& net = *twoPin->parNet;
+    minu_func(true, twoPin);
+    const float bound = PathScore(twoPin, net);
+    twoPin->mazeBound = bound;
+    const float w = costScale + costOffset;
+    const bool single = net.twopin.size() == 1;
+    t_mazeKernel.start();
+
+    // Ends every search that does not trace a path back.
+    auto finish = [&]() {
+        advanceSearchStamp();
+        fh_resetheap(heap);
+        fh_que_reset(queue);
+        t_mazeKernel.stop();
+        add_func(true, twoPin);
+    };
+
+    mazeSources.clear();
+    mazeTargets.clear();
+    BoundingBox targetBox = emptyBox();
+    initialTargetSource(twoPin, net, single, mazeSources, mazeTargets, graph.cells, targetBox);
+    if (!single && (mazeSources.empty() || mazeTargets.empty())) {
+        twoPin->path.clear();
+        twoPin->pathSize = 0;
+        finish();
+        return;
+    }
+
+    // The search box, kept inside the grid.
+    const int loX = box.lower.x > 0 ? box.lower.x : 0;
+    const int loY = box.lower.y > 0 ? box.lower.y : 0;
+    const int hiX = box.upper.x < X - 1 ? box.upper.x : X - 1;
+    const int hiY = box.upper.y < Y - 1 ? box.upper.y : Y - 1;
+
+    const int stamp = searchStamp;
+    GridCell* const cells = graph.cells.data();  // layer 0 comes first
+    const float* const vCost = mapCost.data();                                // [x][y]
+    const float* const hCost = mapCost.data() + static_cast<size_t>(X) * Y;  // [x][y]
+    const int toX = twoPin->to.x;
+    const int toY = twoPin->to.y;
+    const float bend = bendCost;
+    const long cellCount = static_cast<long>(X) * Y;
+
+    while (GridCell* c = popOpenSet()) {
+        if (c->target == stamp) {
+            // The parent chain of a goal runs back to a seed unless an
+            // inconsistent reopening closed a loop; such a result is refused and
+            // the old path kept.
+            long steps = 0;
+            for (GridCell* p = c->parent; p && steps <= cellCount; p = p->parent) ++steps;
+            if (steps > cellCount) break;
+            twoPin->mazeBound = c->key;
+            traceBack(twoPin, true, c, true);
+            t_mazeKernel.stop();
+            add_func(true, twoPin);
+            return;
+        }
+        const int cx = c->x;
+        const int cy = c->y;
+        const GridCell* const par = c->parent;
+        for (int dir = 0; dir < 4; ++dir) {
+            int nx = cx, ny = cy;
+            float edge;
+            switch (dir) {
+                case 0:  // up: vertical edge at (x, y)
+                    ny = cy + 1;
+                    if (ny > hiY || ny < loY || nx < loX || nx > hiX) continue;
+                    edge = vCost[static_cast<size_t>(cx) * Y + cy];
+                    break;
+                case 1:  // right: horizontal edge at (x, y)
+                    nx = cx + 1;
+                    if (nx > hiX || nx < loX || ny < loY || ny > hiY) continue;
+                    edge = hCost[static_cast<size_t>(cx) * Y + cy];
+                    break;
+                case 2:  // down: vertical edge at (x, y - 1)
+                    ny = cy - 1;
+                    if (ny < loY || ny > hiY || nx < loX || nx > hiX) continue;
+                    edge = vCost[static_cast<size_t>(cx) * Y + ny];
+                    break;
+                default:  // left: horizontal edge at (x - 1, y)
+                    nx = cx - 1;
+                    if (nx < loX || nx > hiX || ny < loY || ny > hiY) continue;
+                    edge = hCost[static_cast<size_t>(nx) * Y + cy];
+                    break;
+            }
+            GridCell* const n = cells + (static_cast<size_t>(ny) * X + nx);
+            if (n == par) continue;
+            const bool reached = n->visit == stamp;
+            if (!reached)
+                n->h = single ? std::abs(toX - nx) + std::abs(toY - ny) : boxDistance(targetBox, nx, ny);
+            float g = c->g + edge;
+            if (par && par->x != nx && par->y != ny) g += bend;
+            float f;
+            int length;
+            if (edge == 0.0f) {
+                f = g;
+                length = c->length;
+            } else {
+                f = g + static_cast<float>(n->h) * w;
+                length = c->length + 1;
+            }
+            if (f > bound || c->length + n->h > maxLength) continue;
+            if (reached && !(f < n->key || (f == n->key && length < n->length))) continue;
+            n->parent = c;
+            n->length = length;
+            if (reached && n->inOpenSet) {
+                n->g = g;
+                if (n->inQueue) {
+                    if (!fh_replace_que(queue, &n->node, f)) insertQueues(queue, heap, n);
+                } else {
+                    fh_replacekey(heap, &n->node, f);
+                }
+            } else {
+                n->visit = stamp;
+                n->g = g;
+                n->key = f;
+                n->inOpenSet = true;
+                insertQueues(queue, heap, n);
+            }
+        }
+    }
+    // Nothing within the bounds: the connection keeps its old path.
+    finish();
+}
