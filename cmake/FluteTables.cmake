@@ -1,0 +1,25 @@
+# The FLUTE lookup tables are kept compressed in data/; every build gets the
+# plain files in its work folder run/, where `make run` and the tests run
+# Tarvex. They are unpacked at configure time and again whenever a compressed
+# file changes (CMake then re-runs by itself).
+find_program(TARVEX_GZIP gzip)
+file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/run)
+foreach(table POWV9.dat POST9.dat)
+  set(packed ${PROJECT_SOURCE_DIR}/data/${table}.gz)
+  set(plain ${PROJECT_BINARY_DIR}/run/${table})
+  if(NOT EXISTS ${packed})
+    message(WARNING "data/${table}.gz is missing; FLUTE cannot run without ${table}")
+    continue()
+  endif()
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${packed})
+  if(NOT EXISTS ${plain} OR ${packed} IS_NEWER_THAN ${plain})
+    if(NOT TARVEX_GZIP)
+      message(FATAL_ERROR "gzip is needed to unpack data/${table}.gz")
+    endif()
+    execute_process(COMMAND ${TARVEX_GZIP} -dc ${packed} OUTPUT_FILE ${plain} RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0)
+      file(REMOVE ${plain})
+      message(FATAL_ERROR "cannot unpack data/${table}.gz")
+    endif()
+  endif()
+endforeach()

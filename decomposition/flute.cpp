@@ -1,3 +1,0 @@
-#include "decomposition/flute.h"
-
-void readLUT() {}

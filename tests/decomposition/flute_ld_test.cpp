@@ -1,0 +1,95 @@
+// Trees of up to 9 pins from the delivered tables: the small degrees, pins at
+// equal places, the group folding, and the guards of flute's contract.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "decomposition/flute.h"
+#include "tools/flute_gen/flute_check.h"
+
+namespace {
+
+class FluteLowDegree : public testing::Test {
+protected:
+    static void SetUpTestSuite() { readLUT(); }
+};
+
+}  // namespace
+
+TEST_F(FluteLowDegree, TwoPinsJoinAtTheSecondPin) {
+    int x[] = {7, 2}, y[] = {1, 5};
+    Tree t = flute(2, x, y, 3);
+    EXPECT_EQ(t.degree, 2);
+    EXPECT_EQ(t.length, 9);
+    EXPECT_EQ(t.nodes[0].x, 7);
+    EXPECT_EQ(t.nodes[1].y, 5);
+    EXPECT_EQ(t.nodes[0].neighbour, 1);
+    EXPECT_EQ(t.nodes[1].neighbour, 1);
+    delete[] t.nodes;
+}
+
+TEST_F(FluteLowDegree, ThreePinsMeetAtTheMedianPoint) {
+    int x[] = {10, 0, 4}, y[] = {3, 8, 0};
+    Tree t = flute(3, x, y, 3);
+    EXPECT_EQ(t.length, 10 + 8);
+    EXPECT_EQ(t.nodes[3].x, 4);
+    EXPECT_EQ(t.nodes[3].y, 3);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(t.nodes[i].neighbour, 3);
+    EXPECT_EQ(flutecheck::validateTree(t, 3, x, y), "");
+    delete[] t.nodes;
+}
+
+TEST_F(FluteLowDegree, PinsAtOnePlaceStaySeparateNodes) {
+    for (int d = 2; d <= 9; ++d) {
+        std::vector<int> x(d, 42), y(d, 17);
+        std::vector<int> xin = x, yin = y;
+        Tree t = flute(d, x.data(), y.data(), 3);
+        EXPECT_EQ(t.length, 0) << d;
+        EXPECT_EQ(flutecheck::validateTree(t, d, xin.data(), yin.data()), "") << d;
+        delete[] t.nodes;
+    }
+    // Two clusters of coincident pins.
+    int x[] = {0, 0, 0, 5, 5, 5, 0, 5}, y[] = {0, 0, 0, 3, 3, 3, 0, 3};
+    int xin[8], yin[8];
+    memcpy(xin, x, sizeof x);
+    memcpy(yin, y, sizeof y);
+    Tree t = flute(8, x, y, 3);
+    EXPECT_EQ(t.length, 8);
+    EXPECT_EQ(flutecheck::validateTree(t, 8, xin, yin), "");
+    delete[] t.nodes;
+}
+
+TEST_F(FluteLowDegree, EveryOrderOfFourPinsIsOptimal) {
+    // The 24 orders fall into group indices 0..11; 6..11 are served flipped.
+    std::vector<int> s = {0, 1, 2, 3};
+    std::vector<bool> seen(12, false);
+    hanan::SteinerSolver solver;
+    const int xv[] = {0, 3, 11, 12}, yv[] = {0, 7, 9, 20};
+    do {
+        seen[flutecheck::groupIndexOf(4, s.data())] = true;
+        std::vector<int> x(4), y(4);
+        for (int i = 0; i < 4; ++i) x[i] = xv[s[i]], y[i] = yv[i];
+        flutecheck::NetResult r = flutecheck::checkNet(solver, 4, x, y);
+        EXPECT_EQ(r.error, "");
+        EXPECT_EQ(r.length, r.exact) << s[0] << s[1] << s[2] << s[3];
+    } while (std::next_permutation(s.begin(), s.end()));
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), true), 12);
+}
+
+TEST_F(FluteLowDegree, NetTooLargeIsRefused) {
+    std::vector<int> x(1001, 1), y(1001, 2);
+    EXPECT_EXIT(flute(1001, x.data(), y.data(), 3), testing::ExitedWithCode(1), "outside the supported range 2..1000");
+}
+
+TEST_F(FluteLowDegree, MissingTablesAreReportedNotDereferenced) {
+    int x[] = {0, 1, 2, 3}, y[] = {3, 1, 2, 0};
+    EXPECT_EXIT(
+        {
+            memset(LUT, 0, sizeof LUT);
+            memset(numsoln, 0, sizeof numsoln);
+            flute(4, x, y, 3);
+        },
+        testing::ExitedWithCode(1), "lookup tables for 4 pins are not loaded");
+}
