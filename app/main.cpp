@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "app/CommandLine.h"
+#include "app/Flows.h"
 #include "database/NetDB.h"
 #include "database/Parser.h"
 #include "database/Settings.h"
@@ -68,7 +69,11 @@ int main(int argc, char** argv) {
     control.timeLimit = static_cast<float>(settings.Maze_Routing_Timeout);
     control.verbose = true;
 
-    if (ispd) notBuilt(cmd, "the routing flow");
+    if (cmd.mode == RunMode::RegularIspd) {
+        main_ispd(db, settings, cmd.resultName.c_str(), router, control);
+    } else {
+        notBuilt(cmd, "the fast routing flow");
+    }
 
     std::cout << "!!!!!!!!!  CPU  Total Time: " << cpuSeconds(runStart, clock()) << " seconds  !!!!!!!" << std::endl;
     return 0;

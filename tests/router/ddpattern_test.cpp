@@ -1,0 +1,221 @@
+// Monotone rerouting with a bend cost inside a connection's pin box.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "router/GlobalRouter.h"
+
+namespace {
+
+constexpr int kX = 8;
+constexpr int kY = 8;
+constexpr int kCap = 4;
+
+std::unique_ptr<GlobalRouter> makeRouter(float bend) {
+    std::vector<int> pitch{1};
+    auto r = std::make_unique<GlobalRouter>(kX, kY, 1, kCap, kCap, std::vector<int>{kCap},
+                                            std::vector<int>{kCap}, pitch);
+    std::vector<RPoint> adj;
+    std::vector<int> adjCap;
+    r->initial2DGraph(adj, adjCap);
+    r->costScale = 10.0f;
+    r->costMode2D = 1;
+    r->initialFunc_2Dmap(1);
+    r->bendCost = bend;
+    return r;
+}
+
+// Sets every cached 2D edge cost to c.
+void flatCosts(GlobalRouter& r, float c) {
+    for (int x = 0; x < kX; ++x)
+        for (int y = 0; y < kY; ++y) {
+            r.mapCostAt(0, x, y) = c;
+            r.mapCostAt(1, x, y) = c;
+        }
+}
+
+void makeNet(Net& net, Point from, Point to, int count) {
+    net.twopin.resize(count);
+    for (TwoPin& tp : net.twopin) tp.parNet = &net;
+    net.twopin[0].from = from;
+    net.twopin[0].to = to;
+    net.twopin[0].box.Bondary(from.x, from.y);
+    net.twopin[0].box.Bondary(to.x, to.y);
+}
+
+int route(GlobalRouter& r, TwoPin& tp, int& maxDemand) { return r.DDPattern(tp.from, tp.to, &tp, maxDemand); }
+
+std::vector<RPoint> steps(std::initializer_list<RPoint> l) { return std::vector<RPoint>(l); }
+
+bool samePath(const std::vector<RPoint>& a, const std::vector<RPoint>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i].hori != b[i].hori || a[i].x != b[i].x || a[i].y != b[i].y || a[i].z != b[i].z) return false;
+    return true;
+}
+
+TEST(DDPattern, RowRouteHasNoBendAndSwapsTheEnds) {
+    auto r = makeRouter(7.0f);
+    r->mapCostAt(1, 2, 3) = 5.0f;  // costs along the row differ; the row is still the only route
+    Net net;
+    makeNet(net, Point(1, 3, 0), Point(5, 3, 0), 1);
+    float expected = 0.0f;
+    for (int x = 1; x < 5; ++x) expected += r->mapCostAt(1, x, 3);
+    int maxDemand = -1;
+    EXPECT_EQ(route(*r, net.twopin[0], maxDemand), 0);
+    TwoPin& tp = net.twopin[0];
+    EXPECT_EQ(tp.from.x, 5);  // from now holds the end with the larger x
+    EXPECT_EQ(tp.to.x, 1);
+    EXPECT_EQ(tp.mazeBound, expected);
+    EXPECT_TRUE(samePath(tp.path, steps({RPoint(4, 3, 1), RPoint(3, 3, 1), RPoint(2, 3, 1), RPoint(1, 3, 1)})));
+    EXPECT_EQ(maxDemand, 0);
+    EXPECT_EQ(r->graph.uH(2, 3), 1);
+}
+
+TEST(DDPattern, ColumnRoutePaysTwoBendsAndKeepsTheEnds) {
+    const float bend = 7.0f;
+    // Downward: with equal x the start is `to`, so the route runs down from (2,6) to (2,1).
+    {
+        auto r = makeRouter(bend);
+        Net net;
+        makeNet(net, Point(2, 1, 0), Point(2, 6, 0), 1);
+        float expected = bend;
+        for (int y = 5; y >= 1; --y) expected += r->mapCostAt(0, 2, y);
+        expected += bend;
+        int maxDemand = -1;
+        route(*r, net.twopin[0], maxDemand);
+        TwoPin& tp = net.twopin[0];
+        EXPECT_EQ(tp.from.y, 1);
+        EXPECT_EQ(tp.to.y, 6);
+        EXPECT_EQ(tp.mazeBound, expected);
+        EXPECT_TRUE(samePath(tp.path, steps({RPoint(2, 1, 0), RPoint(2, 2, 0), RPoint(2, 3, 0), RPoint(2, 4, 0),
+                                             RPoint(2, 5, 0)})));
+    }
+    // Upward.
+    {
+        auto r = makeRouter(bend);
+        Net net;
+        makeNet(net, Point(2, 6, 0), Point(2, 4, 0), 1);
+        const float expected = ((bend + r->mapCostAt(0, 2, 4)) + r->mapCostAt(0, 2, 5)) + bend;
+        int maxDemand = -1;
+        route(*r, net.twopin[0], maxDemand);
+        TwoPin& tp = net.twopin[0];
+        EXPECT_EQ(tp.from.y, 6);
+        EXPECT_EQ(tp.to.y, 4);
+        EXPECT_EQ(tp.mazeBound, expected);
+        EXPECT_TRUE(samePath(tp.path, steps({RPoint(2, 5, 0), RPoint(2, 4, 0)})));
+    }
+}
+
+TEST(DDPattern, TiesGoStraightInTheHorizontalState) {
+    // Uniform costs: every monotone route with one turn costs the same, so the
+    // trace keeps going straight: along t's row back to s's column, then down.
+    for (float bend : {0.0f, 3.0f}) {
+        auto r = makeRouter(bend);
+        flatCosts(*r, 1.0f);
+        Net net;
+        makeNet(net, Point(3, 2, 0), Point(0, 0, 0), 1);
+        int maxDemand = -1;
+        route(*r, net.twopin[0], maxDemand);
+        TwoPin& tp = net.twopin[0];
+        EXPECT_TRUE(samePath(tp.path, steps({RPoint(2, 2, 1), RPoint(1, 2, 1), RPoint(0, 2, 1), RPoint(0, 1, 0),
+                                             RPoint(0, 0, 0)})))
+            << "bend " << bend;
+        EXPECT_EQ(tp.mazeBound, 5.0f + 2.0f * bend);
+    }
+}
+
+TEST(DDPattern, TiesGoStraightInTheVerticalState) {
+    auto r = makeRouter(0.0f);
+    flatCosts(*r, 1.0f);
+    r->mapCostAt(1, 1, 2) = 10.0f;  // the last horizontal step into t is dear: t is reached vertically
+    Net net;
+    makeNet(net, Point(0, 0, 0), Point(2, 2, 0), 1);
+    int maxDemand = -1;
+    route(*r, net.twopin[0], maxDemand);
+    TwoPin& tp = net.twopin[0];
+    // At (2,1) arriving from below and turning from the row cost the same: straight down wins.
+    EXPECT_TRUE(samePath(tp.path, steps({RPoint(2, 1, 0), RPoint(2, 0, 0), RPoint(1, 0, 1), RPoint(0, 0, 1)})));
+    EXPECT_EQ(tp.mazeBound, 4.0f);
+}
+
+TEST(DDPattern, BendsAreAvoidedWhenTheyCostMore) {
+    auto r = makeRouter(100.0f);
+    flatCosts(*r, 1.0f);
+    // Leaving s to the right is dear, so the route leaves upward (one bend)
+    // and turns once; going right first would pay two bends.
+    r->mapCostAt(1, 0, 0) = 20.0f;
+    Net net;
+    makeNet(net, Point(0, 0, 0), Point(2, 2, 0), 1);
+    int maxDemand = -1;
+    route(*r, net.twopin[0], maxDemand);
+    // Up first (one bend on leaving s) and along row 2: 4 + 2 * 100.
+    EXPECT_EQ(net.twopin[0].mazeBound, 204.0f);
+    EXPECT_TRUE(samePath(net.twopin[0].path,
+                         steps({RPoint(1, 2, 1), RPoint(0, 2, 1), RPoint(0, 1, 0), RPoint(0, 0, 0)})));
+}
+
+TEST(DDPattern, EdgesOfSiblingConnectionsAreFreeDuringTheSearchOnly) {
+    auto r = makeRouter(1.0f);
+    Net net;
+    makeNet(net, Point(0, 0, 0), Point(4, 3, 0), 2);
+    TwoPin& sib = net.twopin[1];
+    sib.from = Point(0, 3, 0);
+    sib.to = Point(4, 3, 0);
+    sib.box.Bondary(0, 3);
+    sib.box.Bondary(4, 3);
+    r->Flat(sib.from, sib.to, sib.path, net);
+    int maxDemand = -1;
+    route(*r, net.twopin[0], maxDemand);
+    TwoPin& tp = net.twopin[0];
+    EXPECT_TRUE(samePath(tp.path, steps({RPoint(3, 3, 1), RPoint(2, 3, 1), RPoint(1, 3, 1), RPoint(0, 3, 1),
+                                         RPoint(0, 2, 0), RPoint(0, 1, 0), RPoint(0, 0, 0)})));
+    EXPECT_EQ(maxDemand, 1);               // the sibling's usage, read before the commit
+    EXPECT_EQ(r->graph.uH(1, 3), 1);       // the net pays once per edge
+    EXPECT_EQ(r->mapCostAt(1, 1, 3), r->DPCost(1, 3, 1));  // discount undone
+}
+
+TEST(DDPattern, MaxDemandReadsUsageWithoutVirtualDemand) {
+    auto r = makeRouter(1.0f);
+    for (int x = 0; x < kX; ++x)
+        for (int y = 0; y < kY; ++y) {
+            r->placement.virtualDemandH[static_cast<size_t>(x) * kY + y] = kCap;
+            r->placement.virtualDemandV[static_cast<size_t>(x) * kY + y] = kCap;
+        }
+    r->initialFunc_2Dmap(1);
+    Net net;
+    makeNet(net, Point(1, 1, 0), Point(4, 1, 0), 1);
+    int maxDemand = -1;
+    EXPECT_EQ(route(*r, net.twopin[0], maxDemand), 3);  // 1 + 4 > 4 on each of the three edges
+    EXPECT_EQ(maxDemand, 0);
+
+    Net other;
+    makeNet(other, Point(4, 1, 0), Point(1, 1, 0), 1);
+    route(*r, other.twopin[0], maxDemand);
+    EXPECT_EQ(maxDemand, 1);
+}
+
+TEST(DDPattern, EndsInOneGCellGiveAnEmptyRoute) {
+    auto r = makeRouter(5.0f);
+    Net net;
+    makeNet(net, Point(3, 3, 0), Point(3, 3, 0), 1);
+    int maxDemand = -1;
+    EXPECT_EQ(route(*r, net.twopin[0], maxDemand), 0);
+    EXPECT_TRUE(net.twopin[0].path.empty());
+    EXPECT_EQ(net.twopin[0].mazeBound, 0.0f);
+}
+
+TEST(DDPattern, NegativeBendCostStillEnds) {
+    auto r = makeRouter(-5.0f);
+    flatCosts(*r, 1.0f);
+    Net net;
+    makeNet(net, Point(0, 0, 0), Point(3, 3, 0), 1);
+    int maxDemand = -1;
+    route(*r, net.twopin[0], maxDemand);
+    EXPECT_EQ(net.twopin[0].path.size(), 6u);
+    EXPECT_EQ(net.twopin[0].mazeBound, 6.0f);
+}
+
+}  // namespace
