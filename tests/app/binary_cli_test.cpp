@@ -45,7 +45,7 @@ TEST(BinaryCommandLine, BadCommandLinesPrintUsageAndFail) {
 }
 
 TEST(BinaryCommandLine, SettingsErrorsEndTheRunBeforeTheDesign) {
-    std::string dir = ::testing::TempDir();
+    std::string dir = scratchDir();
     std::string set = dir + "cli_bad.set";
     writeTextFile(set, "Via_Cost = 1\nMaze_Routing_Timeout = 10\nPost_Routing_Iteration = -2\n");
     CommandResult r = runCommand(kBin + " REGULAR_ISPD missing.gr " + set + " out");

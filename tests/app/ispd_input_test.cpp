@@ -11,7 +11,7 @@ namespace {
 
 const std::string kBin = TARVEX_BIN;
 
-std::string dir() { return ::testing::TempDir(); }
+std::string dir() { return scratchDir(); }
 
 std::string setFile() {
     std::string path = dir() + "ispd_input.set";

@@ -1,6 +1,7 @@
 #pragma once
 // Runs a shell command for the tests and returns its exit status and output.
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <unistd.h>
@@ -11,6 +12,8 @@
 #include <sstream>
 #include <cstdlib>
 #include <string>
+
+#include <gtest/gtest.h>
 
 struct CommandResult {
     int status = -1;  // exit status, or -1 when the command did not exit normally
@@ -41,3 +44,16 @@ inline CommandResult runCommand(const std::string& cmd, const std::string& scrat
 }
 
 inline void writeTextFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+
+// A file name in the test temp folder that no other test process uses: ctest runs
+// every test case as its own process, several at a time.
+inline std::string scratchPath(const std::string& name) {
+    return ::testing::TempDir() + "p" + std::to_string(getpid()) + "_" + name;
+}
+
+// A folder of its own for this test process, made on first use; ends in '/'.
+inline std::string scratchDir() {
+    std::string dir = ::testing::TempDir() + "tarvex_p" + std::to_string(getpid()) + "/";
+    mkdir(dir.c_str(), 0755);
+    return dir;
+}

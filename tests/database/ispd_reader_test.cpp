@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/common/RunCommand.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -12,7 +14,7 @@
 namespace {
 
 std::string writeFile(const std::string& name, const std::string& text) {
-    std::string path = ::testing::TempDir() + name;
+    std::string path = scratchPath(name);
     std::ofstream(path, std::ios::binary) << text;
     return path;
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/common/RunCommand.h"
+
 #include <unistd.h>
 
 #include <climits>
@@ -13,7 +15,7 @@
 namespace {
 
 std::string writeSet(const std::string& name, const std::string& text) {
-    std::string path = ::testing::TempDir() + name;
+    std::string path = scratchPath(name);
     std::ofstream(path) << text;
     return path;
 }

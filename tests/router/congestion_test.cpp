@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/RunCommand.h"
+
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -40,7 +42,7 @@ std::string slurp(const std::string& path) {
 }
 
 std::string tempName(const char* tag) {
-    return testing::TempDir() + "tarvex_congestion_" + tag + ".ofinfo";
+    return scratchPath("tarvex_congestion_") + tag + ".ofinfo";
 }
 
 }  // namespace

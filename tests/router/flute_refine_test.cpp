@@ -237,8 +237,12 @@ TEST(FluteRefine, RefinedTreesSpanThePinsAndKeepTheLengthsInStep) {
         }
         ++refined;
         const int len = treeLength(net);
-        EXPECT_GE(len, steiner[k]) << "net " << k;
-        EXPECT_LE(len, mst[k]) << "net " << k;
+        // The new tree joins the pins directly, so it is a spanning tree: never
+        // shorter than the minimum one, whatever the Steiner-node bias chose.
+        EXPECT_GE(len, mst[k]) << "net " << k;
+        // Links are discounted to at least 0.7 of their length, which bounds how
+        // far the biased tree can stray from the minimum one.
+        EXPECT_LE(0.7 * len, mst[k] + 0.5 * static_cast<double>(net.pin2D.size())) << "net " << k;
         EXPECT_EQ(net.referenceLength, steiner[k] + len);
         EXPECT_EQ(net.wirelength, mst[k] + len);
         EXPECT_FALSE(net.treeEdges.empty());
