@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Routes the bundled example benchmark with the bundled .set file inside a work
-# folder holding the FLUTE tables, then says where the result went.
+# Routes the bundled example benchmark with the bundled .set file inside the
+# build's work folder, which holds the FLUTE tables, then says where the result went.
+# usage: tools/run_example.sh <build dir> <work dir> <benchmark> <.set file>
 set -euo pipefail
-build=$1; work=$2; example=$3; setfile=$4
+bin=$(realpath "$1")/Tarvex
+work=$2
+example=$(realpath "$3")
+setfile=$(realpath "$4")
 mkdir -p "$work"
-bin=$(cd "$build" && pwd)/Tarvex
-if [ ! -f "$example" ]; then
-  "$bin" || true
-  exit 0
-fi
-result=$(cd "$work" && pwd)/example.result
-(cd "$work" && "$bin" REGULAR_ISPD "$(cd - >/dev/null && realpath "$example")" "$(cd - >/dev/null && realpath "$setfile")" "$result")
+work=$(realpath "$work")
+result=$work/example.result
+(cd "$work" && "$bin" REGULAR_ISPD "$example" "$setfile" "$result")
+echo
 echo "Routing result written to $result"
+[ -f "$result.ofinfo" ] && echo "Overflow report written to $result.ofinfo"
+exit 0

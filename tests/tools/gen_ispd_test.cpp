@@ -284,8 +284,8 @@ TEST_F(GenIspd, ChainRoutedBenchmarkPassesTheChecker) {
 }
 
 TEST_F(GenIspd, ExampleBenchmarkIsTheGeneratorsOwnOutput) {
-    // examples/example.gr is "gen_ispd --seed 2008 --grid 64 64 --layers 6 --nets 4000".
-    std::string regenerated = gen("--seed 2008 --grid 64 64 --layers 6 --nets 4000", "ex.gr");
+    // examples/example.gr is "gen_ispd --seed 2008 --grid 64 64 --layers 6 --nets 4000 --tracks 11".
+    std::string regenerated = gen("--seed 2008 --grid 64 64 --layers 6 --nets 4000 --tracks 11", "ex.gr");
     EXPECT_TRUE(regenerated == readFile(std::string(TARVEX_SOURCE_DIR) + "/examples/example.gr"));
 }
 
