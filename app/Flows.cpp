@@ -32,15 +32,8 @@ const char* layerAssignmentBanner(int algorithm) {
 
 }  // namespace
 
-void main_ispd(NetDB& db, parameterSet& settings, const char* resultName, GlobalRouter& router,
-               controlGR& control) {
-    if (settings.Optimization_3D_Iteration != 0) {
-        fprintf(stderr, "3D_Optimization_Iteration: the 3D refinement is not built yet; set it to 0\n");
-        exit(1);
-    }
-    std::vector<Order> orders;
-    Graph graph;
-
+void routeRegular2D(NetDB& db, parameterSet& settings, GlobalRouter& router, controlGR& control,
+                    std::vector<Order>& orders) {
     router.initial2DGraph(db.adjLocate, db.adjCapacity);
     router.initialVirtualDem(db.pinCount, settings.Pin_Blockage_Factor);
     router.viaCost = settings.Via_Cost;
@@ -51,6 +44,18 @@ void main_ispd(NetDB& db, parameterSet& settings, const char* resultName, Global
 
     std::cout << "Start 2D GlobalRouting...." << std::endl;
     GlobalRoute2D(router, db, orders, settings, control);
+}
+
+void main_ispd(NetDB& db, parameterSet& settings, const char* resultName, GlobalRouter& router,
+               controlGR& control) {
+    if (settings.Optimization_3D_Iteration != 0) {
+        fprintf(stderr, "3D_Optimization_Iteration: the 3D refinement is not built yet; set it to 0\n");
+        exit(1);
+    }
+    std::vector<Order> orders;
+    Graph graph;
+
+    routeRegular2D(db, settings, router, control, orders);
     printTotalTime();
 
     clock_t laStart = clock();

@@ -14,6 +14,13 @@ float hardOverflowCost(int excess, int64_t weight, int64_t extra) {
     return static_cast<float>((static_cast<int64_t>(excess) + 1) * 1000000 * weight + extra);
 }
 
+// The 2D cost in hard-overflow mode, shared by both cost formulas: cheap and
+// nearly flat below capacity, prohibitive at and above it.
+float hardOverflowCost2D(int d, int cap, int h) {
+    if (d < cap) return static_cast<float>(d) / static_cast<float>(cap + 1) + 1.0f;
+    return hardOverflowCost(d - cap, 1, h);
+}
+
 }  // namespace
 
 void GlobalRouter::initialCostArray() {
@@ -35,10 +42,7 @@ float GlobalRouter::DPCost(int x, int y, int kind) {
     const int d = usage2D(kind, x, y) + virtualDemand(kind, x, y);
     const int cap = cap2D(kind);
     const int h = history2D(kind, x, y);
-    if (hardOverflowMode) {
-        if (d < cap) return static_cast<float>(d) / static_cast<float>(cap + 1) + 1.0f;
-        return hardOverflowCost(d - cap, 1, h);
-    }
+    if (hardOverflowMode) return hardOverflowCost2D(d, cap, h);
     const float t = sigmoidEntry(d, cap);
     return (static_cast<float>(d) / static_cast<float>(cap + 1) + t + static_cast<float>(h)) * costScale;
 }
@@ -47,10 +51,7 @@ float GlobalRouter::NewCost(int x, int y, int kind) {
     const int d = usage2D(kind, x, y) + virtualDemand(kind, x, y);
     const int cap = cap2D(kind);
     const int h = history2D(kind, x, y);
-    if (hardOverflowMode) {
-        if (d < cap) return static_cast<float>(d) / static_cast<float>(cap + 1) + 1.0f;
-        return hardOverflowCost(d - cap, 1, h);
-    }
+    if (hardOverflowMode) return hardOverflowCost2D(d, cap, h);
     const float t = sigmoidEntry(d, cap);
     if (historyMode)
         return static_cast<float>((std::pow(static_cast<double>(h), historyExponent) / historyDivisor + 1.0) * t *

@@ -15,14 +15,13 @@
 #include <utility>
 #include <vector>
 
-#include "../common/RunCommand.h"
+#include "tests/common/PathCheck.h"
+#include "tests/common/RunCommand.h"
 #include "database/NetDB.h"
 #include "database/Parser.h"
 #include "database/Settings.h"
-#include "decomposition/Decompose.h"
 #include "router/ControlGR.h"
-#include "router/FluteRefine.h"
-#include "router/GlobalRoute2D.h"
+#include "app/Flows.h"
 #include "router/GlobalRouter.h"
 
 namespace {
@@ -50,29 +49,6 @@ int fieldOf(const std::string& line, const std::string& name) {
     return std::atoi(line.c_str() + at + name.size() + 3);
 }
 
-// Whether the unit steps join a to b.
-bool joins(const std::vector<RPoint>& path, const Point& a, const Point& b) {
-    if (a == b) return true;
-    std::set<std::pair<int, int>> seen{{a.x, a.y}};
-    std::queue<std::pair<int, int>> todo;
-    todo.push({a.x, a.y});
-    while (!todo.empty()) {
-        auto [x, y] = todo.front();
-        todo.pop();
-        for (const RPoint& s : path) {
-            const int ex = s.x + (s.hori == 1), ey = s.y + (s.hori == 0);
-            std::pair<int, int> next;
-            if (s.x == x && s.y == y)
-                next = {ex, ey};
-            else if (ex == x && ey == y)
-                next = {s.x, s.y};
-            else
-                continue;
-            if (seen.insert(next).second) todo.push(next);
-        }
-    }
-    return seen.count({b.x, b.y}) > 0;
-}
 
 }  // namespace
 
@@ -104,13 +80,8 @@ TEST(Route2DEndToEnd, MazeStageLowersOverflowAndEveryPathJoinsItsEnds) {
     controlGR control;
     control.maxIter = set.Maze_Routing_Iteration;
     control.timeLimit = static_cast<float>(set.Maze_Routing_Timeout);
-    router.initial2DGraph(db.adjLocate, db.adjCapacity);
-    router.initialVirtualDem(db.pinCount, set.Pin_Blockage_Factor);
-    router.viaCost = set.Via_Cost;
-    BuildCongestionDrivenTree(db.nets);
-    initialRoute(router, db.nets);
     std::vector<Order> orders;
-    GlobalRoute2D(router, db, orders, set, control);
+    routeRegular2D(db, set, router, control, orders);
     const std::string out = testing::internal::GetCapturedStdout();
     runCommand("rm -rf " + dir);
 

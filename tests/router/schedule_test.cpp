@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "router/GlobalRoute2D.h"
+#include "tests/common/PathCheck.h"
 
 namespace {
 
@@ -101,29 +102,6 @@ int fieldOf(const std::string& line, const std::string& name) {
     return std::atoi(line.c_str() + at + name.size() + 1);
 }
 
-// Whether the steps of a path join a to b.
-bool joins(const std::vector<RPoint>& path, const Point& a, const Point& b) {
-    if (a == b) return true;
-    std::set<std::pair<int, int>> seen{{a.x, a.y}};
-    std::queue<std::pair<int, int>> todo;
-    todo.push({a.x, a.y});
-    while (!todo.empty()) {
-        auto [x, y] = todo.front();
-        todo.pop();
-        for (const RPoint& s : path) {
-            const int ex = s.x + (s.hori == 1), ey = s.y + (s.hori == 0);
-            std::pair<int, int> next;
-            if (s.x == x && s.y == y)
-                next = {ex, ey};
-            else if (ex == x && ey == y)
-                next = {s.x, s.y};
-            else
-                continue;
-            if (seen.insert(next).second) todo.push(next);
-        }
-    }
-    return seen.count({b.x, b.y}) > 0;
-}
 
 // Every connection's path joins its ends, or the net's other paths do.
 void expectConnected(Design& d) {

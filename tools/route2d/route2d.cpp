@@ -15,10 +15,8 @@
 #include "database/Parser.h"
 #include "database/Settings.h"
 #include "database/Timer.h"
-#include "decomposition/Decompose.h"
 #include "router/ControlGR.h"
-#include "router/FluteRefine.h"
-#include "router/GlobalRoute2D.h"
+#include "app/Flows.h"
 #include "router/GlobalRouter.h"
 
 int main(int argc, char** argv) {
@@ -48,13 +46,8 @@ int main(int argc, char** argv) {
     control.maxIter = set.Maze_Routing_Iteration;
     control.timeLimit = static_cast<float>(set.Maze_Routing_Timeout);
 
-    router.initial2DGraph(db.adjLocate, db.adjCapacity);
-    router.initialVirtualDem(db.pinCount, set.Pin_Blockage_Factor);
-    router.viaCost = set.Via_Cost;
-    BuildCongestionDrivenTree(db.nets);
-    initialRoute(router, db.nets);
     std::vector<Order> orders;
-    GlobalRoute2D(router, db, orders, set, control);
+    routeRegular2D(db, set, router, control, orders);
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);

@@ -1,0 +1,33 @@
+#pragma once
+// Connectivity of 2D paths for the routing tests.
+
+#include <queue>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "database/Geometry.h"
+
+// Whether the unit steps of `path` join a to b on the grid.
+inline bool joins(const std::vector<RPoint>& path, const Point& a, const Point& b) {
+    if (a == b) return true;
+    std::set<std::pair<int, int>> seen{{a.x, a.y}};
+    std::queue<std::pair<int, int>> todo;
+    todo.push({a.x, a.y});
+    while (!todo.empty()) {
+        auto [x, y] = todo.front();
+        todo.pop();
+        for (const RPoint& s : path) {
+            const int ex = s.x + (s.hori == 1), ey = s.y + (s.hori == 0);
+            std::pair<int, int> next;
+            if (s.x == x && s.y == y)
+                next = {ex, ey};
+            else if (ex == x && ey == y)
+                next = {s.x, s.y};
+            else
+                continue;
+            if (seen.insert(next).second) todo.push(next);
+        }
+    }
+    return seen.count({b.x, b.y}) > 0;
+}
