@@ -21,6 +21,7 @@ if [ ! -f "$BUILD/CMakeCache.txt" ]; then
     cmake -S "$SRC" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
 cmake --build "$BUILD" -j"$(nproc)" --target gen_ispd route2d_driver >/dev/null
+BUILD="$(cd "$BUILD" && pwd)"  # the run below changes folder
 
 DESIGN="$WORK/maze_bench_${GRID}x${GRID}_${NETS}.gr"
 SETTINGS="$WORK/maze_bench.set"

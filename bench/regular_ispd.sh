@@ -31,6 +31,14 @@ cd "$work"
 wall=$(sed -n 's/.*Elapsed (wall clock) time (h:mm:ss or m:ss): //p' time.log)
 rss=$(sed -n 's/.*Maximum resident set size (kbytes): //p' time.log)
 field() { sed -n "s/^$1: //p" check.log; }
+report() { sed -n "s/^$1 = //p" bench.result.ofinfo; }
+agrees=yes
+[ "$(field 'total overflow')" = "$(report 'Total overflow')" ] || agrees=no
+[ "$(field 'max overflow')" = "$(report 'Max overflow')" ] || agrees=no
+[ "$(field 'wire edges')" = "$(report 'Wirelength')" ] || agrees=no
+[ "$(field 'vias')" = "$(report 'Via count')" ] || agrees=no
 echo "nets=$nets maze_iterations=$iters la=$la wall=$wall peak_rss_mb=$((rss / 1024))" \
+     "total_overflow=$(field 'total overflow') max_overflow=$(field 'max overflow')" \
      "total_overflow_tracks=$(field 'total overflow in tracks') max_overflow_tracks=$(field 'max overflow in tracks')" \
-     "overflow_2d_tracks=$(field '2D total overflow in tracks') wire_length=$(field 'wire length') vias=$(field 'vias')"
+     "overflow_2d_tracks=$(field '2D total overflow in tracks') wire_length=$(field 'wire length') vias=$(field 'vias')" \
+     "report_agrees_with_checker=$agrees"
