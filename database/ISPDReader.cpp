@@ -119,6 +119,10 @@ public:
 
     int currentLine() const { return line_; }
 
+    // True when the cursor stands at the start of a line: the last read took
+    // a whole line (or nothing has been read yet).
+    bool atLineStart() const { return p_ == begin_ || p_[-1] == '\n'; }
+
     // Scans [b, e) with a scanf-like format of literals, blanks (any run of
     // white space, possibly empty) and %d. True when every %d was converted.
     static bool scanLine(const char* b, const char* e, const char* fmt, int* out) {
@@ -399,7 +403,11 @@ void IspdReader::readNets(int netCount, int maxPinsPerNet) {
 
 void IspdReader::readAdjustments() {
     const char *b, *e;
-    wholeLine(b, e, "the adjustment count");  // the rest of the last pin line
+    // The rest of the last pin line. Without a pin line to end (no nets, or a
+    // last net of zero pins) the line before was already read to its end and
+    // the cursor stands at the blank line; reading a "rest" there would swallow
+    // the blank line and then the count line in its place.
+    if (!sc.atLineStart()) wholeLine(b, e, "the adjustment count");
     wholeLine(b, e, "the adjustment count");  // the line before the count
     int count = num([] { return std::string("the adjustment count"); });
     if (count < 0) sc.fail(sc.currentLine(), "the adjustment count %d is negative", count);

@@ -36,8 +36,11 @@ void Timer::reset() {
 
 float Timer::getTime() {
     if (running) {
-        stop();
-        start();
+        // Close the interval at one reading and open the next at that same
+        // reading, so no time between the two falls outside both.
+        double reading = now();
+        accumulated += reading - startTime;
+        startTime = reading;
     }
     return static_cast<float>(accumulated);
 }

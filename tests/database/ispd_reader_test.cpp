@@ -255,6 +255,26 @@ TEST(IspdReader, CapacityAdjustments) {
     EXPECT_NE(r.out.find("netdb.adjLocate.size()=3  totalAdj=19\n"), std::string::npos);
 }
 
+TEST(IspdReader, AdjustmentsAfterNoPinLine) {
+    // No net at all, and a last net without pin lines: the blank line after the
+    // net section is the only line before the adjustment count.
+    const std::string adjustments = "2\n5 3 2 5 2 2 12\n6 3 1 5 3 1 7\n";
+    std::string zeroPinLast = kTwoNets + "c 12 0 1\n";
+    zeroPinLast.replace(0, 9, "num net 3");
+    const std::string bodies[] = {"num net 0\n", zeroPinLast};
+    for (const std::string& nets : bodies) {
+        Read r;
+        readInto(r, withNets(nets, adjustments));
+        EXPECT_EQ(r.db.nets.size(), nets == zeroPinLast ? 2u : 0u);
+        ASSERT_EQ(r.db.adjLocate.size(), 2u) << nets;
+        EXPECT_EQ(r.db.adjLocate[0].hori, 0);
+        EXPECT_EQ(r.db.adjLocate[0].y, 2);
+        EXPECT_EQ(r.db.adjLocate[1].hori, 1);
+        EXPECT_EQ(r.db.adjCapacity, (std::vector<int>{4, 3}));
+        EXPECT_NE(r.out.find("netdb.adjLocate.size()=2  totalAdj=19\n"), std::string::npos) << r.out;
+    }
+}
+
 TEST(IspdReader, MissingFile) {
     EXPECT_EXIT(
         {

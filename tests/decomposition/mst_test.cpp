@@ -134,6 +134,13 @@ TEST(SpanningGraph, OnlyNearestPointOfARegionIsJoined) {
     EXPECT_LE(edges.size(), 12u);
 }
 
+TEST(SpanningGraph, LastOfEquallyNearPointsWalkedIsThePartner) {
+    // (0, 4) and (1, 3) both lie in the R1 region of (0, 0) at distance 4; the
+    // walk over the x-keyed active set meets (0, 4) first, so (1, 3) is taken.
+    auto edges = spanningEdges({Point(0, 0, 0), Point(0, 4, 0), Point(1, 3, 0)});
+    EXPECT_EQ(edges, (std::set<std::pair<int, int>>{{0, 2}, {1, 2}}));
+}
+
 TEST(SpanningGraph, CoincidentPointsAreNeverJoined) {
     auto edges = spanningEdges({Point(5, 5, 0), Point(5, 5, 3)});
     EXPECT_TRUE(edges.empty());
