@@ -157,6 +157,31 @@ TEST(DDPattern, BendsAreAvoidedWhenTheyCostMore) {
                          steps({RPoint(1, 2, 1), RPoint(0, 2, 1), RPoint(0, 1, 0), RPoint(0, 0, 0)})));
 }
 
+TEST(DDPattern, DownwardRouteNamesVerticalStepsByTheirLowerCell) {
+    // s = (0,3), t = (2,0): the search runs down. Columns 0 and 2 are dear, so
+    // the route goes right one step, down column 1 and right again.
+    auto r = makeRouter(2.0f);
+    flatCosts(*r, 1.0f);
+    for (int y = 0; y < 3; ++y) {
+        r->mapCostAt(0, 0, y) = 10.0f;
+        r->mapCostAt(0, 2, y) = 10.0f;
+    }
+    r->graph.uV(1, 1) = 2;
+    Net net;
+    makeNet(net, Point(0, 3, 0), Point(2, 0, 0), 1);
+    int maxDemand = -1;
+    route(*r, net.twopin[0], maxDemand);
+    TwoPin& tp = net.twopin[0];
+    EXPECT_EQ(tp.from.x, 2);
+    EXPECT_EQ(tp.from.y, 0);
+    EXPECT_EQ(tp.to.x, 0);
+    EXPECT_EQ(tp.to.y, 3);
+    EXPECT_TRUE(samePath(tp.path, steps({RPoint(1, 0, 1), RPoint(1, 0, 0), RPoint(1, 1, 0), RPoint(1, 2, 0),
+                                         RPoint(0, 3, 1)})));
+    EXPECT_EQ(tp.mazeBound, 5.0f + 2.0f * 2.0f);  // five unit edges and two turns
+    EXPECT_EQ(maxDemand, 2);
+}
+
 TEST(DDPattern, EdgesOfSiblingConnectionsAreFreeDuringTheSearchOnly) {
     auto r = makeRouter(1.0f);
     Net net;
