@@ -152,6 +152,32 @@ TEST(MazeSearch, ClosedCellIsReopenedByACheaperKey) {
     EXPECT_EQ(tp.to, Point(0, 0, 0));
 }
 
+TEST(MazeSearch, EqualKeyWithFewerChargedStepsTakesTheNewParent) {
+    // With no estimate the key is the path cost. The cell (1,1) is reached
+    // first over (1,0) with key 2 and two charged steps, and expanded; it is
+    // reached again from (0,1) with the same key over a free edge, one charged
+    // step: that arrival takes over and is passed on to the target (2,1).
+    // Reaching (0,1) back from (1,1) with the same key and a longer length
+    // must not change (0,1)'s parent.
+    auto r = makeRouter(3, 2, 0.0f, 0.0f, 1000.0f);
+    r->mapCostAt(1, 0, 0) = 1.0f;  // (0,0)-(1,0)
+    r->mapCostAt(0, 1, 0) = 1.0f;  // (1,0)-(1,1)
+    r->mapCostAt(0, 0, 0) = 2.0f;  // (0,0)-(0,1)
+    r->mapCostAt(1, 0, 1) = 0.0f;  // (0,1)-(1,1)
+    r->mapCostAt(1, 1, 1) = 1.0f;  // (1,1)-(2,1)
+    Net net;
+    net.pin2D = {Point(0, 0, 0), Point(2, 1, 0)};
+    TwoPin& tp = addConnection(net, Point(0, 0, 0), Point(2, 1, 0));
+    tp.path = {RPoint(0, 0, 0, 1), RPoint(1, 0, 0, 1), RPoint(2, 0, 0, 0)};  // cost 2001
+    BoundingBox box = boxOf(0, 0, 2, 1);
+    r->MultiMaze(&tp, 100, box, true);
+    expectPath(tp.path, {RPoint(1, 1, 0, 1), RPoint(0, 1, 0, 1), RPoint(0, 0, 0, 0)});
+    EXPECT_FLOAT_EQ(tp.mazeBound, 3.0f);
+    EXPECT_EQ(r->graph.cell(1, 1, 0).length, 1);
+    EXPECT_EQ(r->graph.cell(2, 1, 0).length, 2);
+    expectSearchCleared(*r);
+}
+
 TEST(MazeSearch, CostBoundCuttingOffEveryTargetKeepsTheOldPath) {
     auto r = makeRouter(6, 6, 1.0f, 0.0f, 5.0f);
     Net net;
