@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/common/ConsoleLines.h"
 #include "tests/common/PathCheck.h"
 #include "tests/common/RunCommand.h"
 #include "database/NetDB.h"
@@ -25,23 +26,6 @@
 #include "router/GlobalRouter.h"
 
 namespace {
-
-// The round lines between the line starting with first and the line starting with last.
-std::vector<std::string> linesBetween(const std::string& out, const std::string& first, const std::string& last) {
-    std::vector<std::string> lines;
-    std::istringstream in(out);
-    std::string line;
-    bool inside = false;
-    while (std::getline(in, line)) {
-        if (line.rfind(first, 0) == 0) {
-            inside = true;
-            continue;
-        }
-        if (inside && line.rfind(last, 0) == 0) break;
-        if (inside) lines.push_back(line);
-    }
-    return lines;
-}
 
 int fieldOf(const std::string& line, const std::string& name) {
     const size_t at = line.find("  " + name + "=");

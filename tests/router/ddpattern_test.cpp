@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "router/GlobalRouter.h"
+#include "tests/common/RouterFixture.h"
 
 namespace {
 
@@ -14,14 +15,7 @@ constexpr int kY = 8;
 constexpr int kCap = 4;
 
 std::unique_ptr<GlobalRouter> makeRouter(float bend) {
-    std::vector<int> pitch{1};
-    auto r = std::make_unique<GlobalRouter>(kX, kY, 1, kCap, kCap, std::vector<int>{kCap},
-                                            std::vector<int>{kCap}, pitch);
-    std::vector<RPoint> adj;
-    std::vector<int> adjCap;
-    r->initial2DGraph(adj, adjCap);
-    r->costScale = 10.0f;
-    r->costMode2D = 1;
+    auto r = makeSingleLayerRouter(kX, kY, kCap, 1);
     r->initialFunc_2Dmap(1);
     r->bendCost = bend;
     return r;

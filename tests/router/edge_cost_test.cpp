@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "router/GlobalRouter.h"
+#include "tests/common/RouterFixture.h"
 
 namespace {
 
@@ -237,12 +238,7 @@ TEST(EdgeCost, NewCostHistoryFactor) {
 
 TEST(EdgeCost, Cost3DModes) {
     auto r = makeRouter();
-    r->initial3Dmalloc();
-    std::vector<int> h{3, 0}, v{0, 3};
-    std::vector<RPoint> adj;
-    std::vector<int> cap;
-    std::vector<std::vector<int>> pins;
-    r->initial3DRouting(h, v, adj, cap, pins, 0.0);
+    init3DPlain(*r, {3, 0}, {0, 3});
     r->viaCost = 2;
     r->costMode3D = 3;
     // A via costs the same everywhere.
@@ -278,12 +274,7 @@ TEST(EdgeCost, BulkFillers) {
     EXPECT_EQ(r->mapCostAt(1, 2, 2), r->NewCost(2, 2, 1));
     EXPECT_EQ(r->mapCostAt(1, 3, 0), 0.0f);  // last column of the horizontal plane: no edge
 
-    r->initial3Dmalloc();
-    std::vector<int> h{3, 0}, v{0, 3};
-    std::vector<RPoint> adj;
-    std::vector<int> cap;
-    std::vector<std::vector<int>> pins;
-    r->initial3DRouting(h, v, adj, cap, pins, 0.0);
+    init3DPlain(*r, {3, 0}, {0, 3});
     r->costMode3D = 3;
     r->viaCost = 1;
     r->initialFunc_3Dmap();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "router/GlobalRouter.h"
+#include "tests/common/RouterFixture.h"
 
 namespace {
 
@@ -234,12 +235,7 @@ TEST(SiblingDiscount, BoxFormWhenTheNetUsesMoreEdgesThanTheBox) {
 
 TEST(SiblingDiscount, ThreeDimensionalForm) {
     auto r = makeRouter();
-    r->initial3Dmalloc();
-    std::vector<int> h{2, 0}, v{0, 2};
-    std::vector<RPoint> adj;
-    std::vector<int> cap;
-    std::vector<std::vector<int>> pins;
-    r->initial3DRouting(h, v, adj, cap, pins, 0.0);
+    init3DPlain(*r, {2, 0}, {0, 2});
     r->costMode3D = 3;
     r->viaCost = 1;
     r->initialFunc_3Dmap();

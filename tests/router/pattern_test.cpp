@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "router/GlobalRouter.h"
+#include "tests/common/RouterFixture.h"
 
 namespace {
 
@@ -14,17 +15,7 @@ constexpr int kX = 8;
 constexpr int kY = 8;
 constexpr int kCap = 4;
 
-std::unique_ptr<GlobalRouter> makeRouter() {
-    std::vector<int> pitch{1};
-    auto r = std::make_unique<GlobalRouter>(kX, kY, 1, kCap, kCap, std::vector<int>{kCap},
-                                            std::vector<int>{kCap}, pitch);
-    std::vector<RPoint> adj;
-    std::vector<int> adjCap;
-    r->initial2DGraph(adj, adjCap);
-    r->costScale = 10.0f;
-    r->costMode2D = 0;
-    return r;
-}
+std::unique_ptr<GlobalRouter> makeRouter() { return makeSingleLayerRouter(kX, kY, kCap, 0); }
 
 // A net with `count` connections, the first from a to b.
 void makeNet(Net& net, Point a, Point b, int count) {

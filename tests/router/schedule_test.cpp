@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "router/GlobalRoute2D.h"
+#include "tests/common/ConsoleLines.h"
 #include "tests/common/PathCheck.h"
 
 namespace {
@@ -76,24 +77,6 @@ std::string run(Design& d) {
     testing::internal::CaptureStdout();
     GlobalRoute2D(*d.router, d.db, d.orders, d.set, d.control);
     return testing::internal::GetCapturedStdout();
-}
-
-// The lines of the output that lie between the line starting with first and
-// the line starting with last.
-std::vector<std::string> linesBetween(const std::string& out, const std::string& first, const std::string& last) {
-    std::vector<std::string> lines;
-    std::istringstream in(out);
-    std::string line;
-    bool inside = false;
-    while (std::getline(in, line)) {
-        if (line.rfind(first, 0) == 0) {
-            inside = true;
-            continue;
-        }
-        if (inside && line.rfind(last, 0) == 0) break;
-        if (inside) lines.push_back(line);
-    }
-    return lines;
 }
 
 int fieldOf(const std::string& line, const std::string& name) {

@@ -1,0 +1,30 @@
+#pragma once
+// Small routers for the routing-kernel tests.
+
+#include <memory>
+#include <vector>
+
+#include "router/GlobalRouter.h"
+
+// A one-layer X by Y router with `cap` tracks in both directions, its 2D grid
+// initialised without adjustments, cost scale 10 and the given 2D cost mode.
+inline std::unique_ptr<GlobalRouter> makeSingleLayerRouter(int X, int Y, int cap, int costMode2D) {
+    std::vector<int> pitch{1};
+    auto r = std::make_unique<GlobalRouter>(X, Y, 1, cap, cap, std::vector<int>{cap}, std::vector<int>{cap}, pitch);
+    std::vector<RPoint> adj;
+    std::vector<int> adjCap;
+    r->initial2DGraph(adj, adjCap);
+    r->costScale = 10.0f;
+    r->costMode2D = costMode2D;
+    return r;
+}
+
+// Sizes and fills the 3D tables with the given per-layer tracks, no adjustments
+// and no pin blockage.
+inline void init3DPlain(GlobalRouter& r, std::vector<int> hTracks, std::vector<int> vTracks) {
+    r.initial3Dmalloc();
+    std::vector<RPoint> adj;
+    std::vector<int> cap;
+    std::vector<std::vector<int>> pins;
+    r.initial3DRouting(hTracks, vTracks, adj, cap, pins, 0.0);
+}
