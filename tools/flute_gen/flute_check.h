@@ -10,6 +10,7 @@
 
 #include "decomposition/flute.h"
 #include "tools/flute_gen/hanan_steiner.h"
+#include "tools/flute_gen/perm_groups.h"
 
 namespace flutecheck {
 
@@ -71,16 +72,7 @@ inline std::vector<int> permForGroup(int d, int k, bool lowFirst) {
 }
 
 // Group index before the fold, as the table reader computes it.
-inline int groupIndexOf(int d, const int* s) {
-    int k = (s[0] < s[2] ? 1 : 0) + (s[1] < s[2] ? 1 : 0);
-    for (int i = 3; i < d; ++i) {
-        int p = s[i];
-        for (int j = i + 1; j < d; ++j)
-            if (s[j] < s[i]) --p;
-        k = k * (i + 1) + p;
-    }
-    return k;
-}
+inline int groupIndexOf(int d, const int* s) { return flutegen::groupIndex(d, s); }
 
 class Rng {
 public:
