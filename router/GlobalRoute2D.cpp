@@ -216,7 +216,6 @@ void postStage(GlobalRouter& router, std::vector<Order>& orders, const parameter
         std::cout.flush();
     }
     printStageCost("Post Routing costs ", start);
-    std::cout.flush();
     printCPUTime();
 }
 

@@ -80,6 +80,15 @@ void GlobalRouter::RipUp(Point& from, Point& to, std::vector<RPoint>& path, Net&
 
 namespace {
 
+// Calls f on every step of the paths of the net's other connections.
+template <class F>
+void forEachSiblingStep(Net& net, const TwoPin* tp, F f) {
+    for (TwoPin& other : net.twopin) {
+        if (&other == tp) continue;
+        for (const RPoint& p : other.path) f(p);
+    }
+}
+
 // Does the box-limited form of the discount pay off for this connection?
 bool useBoxForm(const GlobalRouter& r, const TwoPin* tp, const Net& net) {
     return r.costMode2D > 0 && tp->rerouteMethod != 3 &&
@@ -100,28 +109,23 @@ void GlobalRouter::minu_func(bool planar, TwoPin* tp) {
             specializeRoutingCostMap(tp->box, net, 0);
             return;
         }
-        for (TwoPin& other : net.twopin) {
-            if (&other == tp) continue;
-            for (const RPoint& p : other.path)
-                if (p.hori == 0 || p.hori == 1) mapCostAt(p.hori, p.x, p.y) = 0.0f;
-        }
+        forEachSiblingStep(net, tp, [this](const RPoint& p) {
+            if (p.hori == 0 || p.hori == 1) mapCostAt(p.hori, p.x, p.y) = 0.0f;
+        });
         return;
     }
-    for (TwoPin& other : net.twopin) {
-        if (&other == tp) continue;
-        for (const RPoint& p : other.path) {
-            FuncCost& f = graph.func(p.x, p.y, p.z);
-            if (p.hori == 1) {
-                const bool over = graph.dem3D(p.x, p.y, p.z).horizontal > graph.cap3D(p.x, p.y, p.z).horizontal;
-                f.horizontal = over ? f.horizontal / 2 : 1.0f;
-            } else if (p.hori == 0) {
-                const bool over = graph.dem3D(p.x, p.y, p.z).vertical > graph.cap3D(p.x, p.y, p.z).vertical;
-                f.vertical = over ? f.vertical / 2 : 1.0f;
-            } else {
-                f.via = 1.0f;
-            }
+    forEachSiblingStep(net, tp, [this](const RPoint& p) {
+        FuncCost& f = graph.func(p.x, p.y, p.z);
+        if (p.hori == 1) {
+            const bool over = graph.dem3D(p.x, p.y, p.z).horizontal > graph.cap3D(p.x, p.y, p.z).horizontal;
+            f.horizontal = over ? f.horizontal / 2 : 1.0f;
+        } else if (p.hori == 0) {
+            const bool over = graph.dem3D(p.x, p.y, p.z).vertical > graph.cap3D(p.x, p.y, p.z).vertical;
+            f.vertical = over ? f.vertical / 2 : 1.0f;
+        } else {
+            f.via = 1.0f;
         }
-    }
+    });
 }
 
 void GlobalRouter::add_func(bool planar, TwoPin* tp) {
@@ -135,25 +139,20 @@ void GlobalRouter::add_func(bool planar, TwoPin* tp) {
             normalizeRoutingCostMap(tp->box, net, 0);
             return;
         }
-        for (TwoPin& other : net.twopin) {
-            if (&other == tp) continue;
-            for (const RPoint& p : other.path)
-                if (p.hori == 0 || p.hori == 1) refreshEdgeCost(p.hori, p.x, p.y);
-        }
+        forEachSiblingStep(net, tp, [this](const RPoint& p) {
+            if (p.hori == 0 || p.hori == 1) refreshEdgeCost(p.hori, p.x, p.y);
+        });
         return;
     }
-    for (TwoPin& other : net.twopin) {
-        if (&other == tp) continue;
-        for (const RPoint& p : other.path) {
-            FuncCost& f = graph.func(p.x, p.y, p.z);
-            if (p.hori == 1)
-                f.horizontal = cost3D(p.x, p.y, p.z, 1);
-            else if (p.hori == 0)
-                f.vertical = cost3D(p.x, p.y, p.z, 0);
-            else
-                f.via = cost3D(p.x, p.y, p.z, 2);
-        }
-    }
+    forEachSiblingStep(net, tp, [this](const RPoint& p) {
+        FuncCost& f = graph.func(p.x, p.y, p.z);
+        if (p.hori == 1)
+            f.horizontal = cost3D(p.x, p.y, p.z, 1);
+        else if (p.hori == 0)
+            f.vertical = cost3D(p.x, p.y, p.z, 0);
+        else
+            f.via = cost3D(p.x, p.y, p.z, 2);
+    });
 }
 
 namespace {
@@ -176,21 +175,24 @@ EdgeRange boxEdges(const BoundingBox& box, int kind, int X, int Y) {
     return r;
 }
 
+// Calls f(x, y) on every edge of one kind inside the box that the net uses.
+template <class F>
+void forEachUsedEdgeInBox(const BoundingBox& box, const Net& net, int kind, int X, int Y, F f) {
+    const EdgeRange r = boxEdges(box, kind, X, Y);
+    const auto& used = net.edgeUse[kind];
+    for (int x = r.x0; x <= r.x1; ++x)
+        for (int y = r.y0; y <= r.y1; ++y)
+            if (used.count(edgeKey(x, y, 0, X, Y))) f(x, y);
+}
+
 }  // namespace
 
 void GlobalRouter::specializeRoutingCostMap(BoundingBox& box, Net& net, int kind) {
-    const EdgeRange r = boxEdges(box, kind, X, Y);
-    const auto& used = net.edgeUse[kind];
-    for (int x = r.x0; x <= r.x1; ++x)
-        for (int y = r.y0; y <= r.y1; ++y)
-            if (used.count(edgeKey(x, y, 0, X, Y))) mapCostAt(kind, x, y) = 0.0f;
+    forEachUsedEdgeInBox(box, net, kind, X, Y, [&](int x, int y) { mapCostAt(kind, x, y) = 0.0f; });
 }
 
 void GlobalRouter::normalizeRoutingCostMap(BoundingBox& box, Net& net, int kind) {
-    const EdgeRange r = boxEdges(box, kind, X, Y);
-    const auto& used = net.edgeUse[kind];
-    for (int x = r.x0; x <= r.x1; ++x)
-        for (int y = r.y0; y <= r.y1; ++y)
-            if (used.count(edgeKey(x, y, 0, X, Y)))
-                mapCostAt(kind, x, y) = costMode2D == 1 ? DPCost(x, y, kind) : NewCost(x, y, kind);
+    forEachUsedEdgeInBox(box, net, kind, X, Y, [&](int x, int y) {
+        mapCostAt(kind, x, y) = costMode2D == 1 ? DPCost(x, y, kind) : NewCost(x, y, kind);
+    });
 }

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <cstdlib>
 #include <string>
@@ -56,4 +57,21 @@ inline std::string scratchDir() {
     std::string dir = ::testing::TempDir() + "tarvex_p" + std::to_string(getpid()) + "/";
     mkdir(dir.c_str(), 0755);
     return dir;
+}
+
+// The "label: integer" lines of a tool's report (the result checker's, say);
+// other lines are passed over.
+inline std::map<std::string, long long> parseLabelValues(const std::string& out) {
+    std::map<std::string, long long> values;
+    std::istringstream in(out);
+    std::string line;
+    while (std::getline(in, line)) {
+        const size_t colon = line.rfind(": ");
+        if (colon == std::string::npos) continue;
+        const std::string number = line.substr(colon + 2);
+        const size_t start = !number.empty() && number[0] == '-' ? 1 : 0;
+        if (number.size() == start || number.find_first_not_of("0123456789", start) != std::string::npos) continue;
+        values[line.substr(0, colon)] = std::stoll(number);
+    }
+    return values;
 }

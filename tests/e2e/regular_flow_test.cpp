@@ -23,22 +23,6 @@ struct Design {
     int nets;
 };
 
-// "label: value" lines of the checker.
-std::map<std::string, long long> parseChecker(const std::string& out) {
-    std::map<std::string, long long> v;
-    std::regex line("^([a-zA-Z0-9 ]+): (-?[0-9]+)$");
-    std::smatch m;
-    size_t pos = 0;
-    while (pos < out.size()) {
-        size_t end = out.find('\n', pos);
-        if (end == std::string::npos) end = out.size();
-        std::string l = out.substr(pos, end - pos);
-        if (std::regex_match(l, m, line)) v[m[1]] = std::stoll(m[2]);
-        pos = end + 1;
-    }
-    return v;
-}
-
 long long reportValue(const std::string& report, const std::string& label) {
     std::smatch m;
     std::regex re(label + " = (-?[0-9]+)");
@@ -79,7 +63,7 @@ protected:
 
         CommandResult check = runCommand(kTools + "/check_ispd " + gr + " " + result);
         ASSERT_EQ(check.status, 0) << check.out << check.err;
-        auto c = parseChecker(check.out);
+        auto c = parseLabelValues(check.out);
         std::string report = readWholeFile(result + ".ofinfo");
         EXPECT_EQ(c["total overflow"], reportValue(report, "Total overflow")) << report.substr(0, 300);
         EXPECT_EQ(c["max overflow"], reportValue(report, "Max overflow"));

@@ -3,14 +3,12 @@
 // with its standard output and standard error captured.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
+
+#include "tests/common/RunCommand.h"
 
 namespace tooltest {
 
@@ -30,45 +28,18 @@ inline void removeScratchDir(const std::string& dir) {
     }
 }
 
-inline void writeFile(const std::string& path, const std::string& text) {
-    std::ofstream f(path, std::ios::binary);
-    f << text;
-}
+inline void writeFile(const std::string& path, const std::string& text) { writeTextFile(path, text); }
 
-inline std::string readFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+inline std::string readFile(const std::string& path) { return readWholeFile(path); }
 
-struct RunResult {
-    int status = -1;
-    std::string out, err;
-};
+using RunResult = CommandResult;
 
 // Runs "tool args" with stdin closed to /dev/null; args are passed to the shell as written.
 inline RunResult runTool(const std::string& dir, const std::string& tool, const std::string& args) {
-    const std::string outFile = dir + "/stdout.txt", errFile = dir + "/stderr.txt";
-    const std::string cmd = "'" + toolPath(tool) + "' " + args + " </dev/null >'" + outFile + "' 2>'" + errFile + "'";
-    int raw = std::system(cmd.c_str());
-    RunResult r;
-    r.status = (raw != -1 && WIFEXITED(raw)) ? WEXITSTATUS(raw) : -1;
-    r.out = readFile(outFile);
-    r.err = readFile(errFile);
-    return r;
+    return runCommand("'" + toolPath(tool) + "' " + args, dir);
 }
 
 // "label: value" lines of the checker's report.
-inline std::map<std::string, long long> parseReport(const std::string& out) {
-    std::map<std::string, long long> m;
-    std::istringstream in(out);
-    std::string line;
-    while (std::getline(in, line)) {
-        size_t c = line.rfind(": ");
-        if (c != std::string::npos) m[line.substr(0, c)] = std::stoll(line.substr(c + 2));
-    }
-    return m;
-}
+inline std::map<std::string, long long> parseReport(const std::string& out) { return parseLabelValues(out); }
 
 }  // namespace tooltest
