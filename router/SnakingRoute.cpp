@@ -31,110 +31,72 @@ bool gainsMoreThanAHundredth(float current, float candidate) {
     return static_cast<double>(current) - 0.01 > static_cast<double>(candidate);
 }
 
-}  // namespace
+// The snaking DP monotone along one axis (m: x when alongY is false, y when it
+// is true) from s to t, free along the other (f) over the box.
+void snakingDP(GlobalRouter& r, const Point& s, const Point& t, const BoundingBox& box, int* dir, float* cost,
+               bool alongY) {
+    auto at = [&](int m, int f) { return alongY ? r.xyIdx(f, m) : r.xyIdx(m, f); };
+    // The edge from (m, f) to (m + 1, f), and the one from (m, f) to (m, f + 1).
+    auto mEdge = [&](int m, int f) { return alongY ? r.mapCostAt(0, f, m) : r.mapCostAt(1, m, f); };
+    auto fEdge = [&](int m, int f) { return alongY ? r.mapCostAt(1, f, m) : r.mapCostAt(0, m, f); };
+    const int sm = alongY ? s.y : s.x;
+    const int sf = alongY ? s.x : s.y;
+    const int tm = alongY ? t.y : t.x;
+    const int lo = alongY ? box.lower.x : box.lower.y;
+    const int hi = alongY ? box.upper.x : box.upper.y;
+    const int fromLowerF = alongY ? 1 : 0;   // from the left / from below
+    const int fromHigherF = alongY ? 3 : 2;  // from the right / from above
 
-void GlobalRouter::snakingRoutingVer(Point& s, Point& t, BoundingBox& box, int* dir, float* cost) {
-    const int si = xyIdx(s.x, s.y);
-    cost[si] = 0.0f;
-    dir[si] = -1;
-    if (s.x == t.x) return;
-    const int lo = box.lower.y;
-    const int hi = box.upper.y;
-
-    for (int y = s.y + 1; y <= hi; ++y) {
-        const int c = xyIdx(s.x, y);
-        cost[c] = cost[xyIdx(s.x, y - 1)] + mapCostAt(0, s.x, y - 1);
-        dir[c] = 0;
+    cost[at(sm, sf)] = 0.0f;
+    dir[at(sm, sf)] = -1;
+    if (sm == tm) return;
+    for (int f = sf + 1; f <= hi; ++f) {
+        cost[at(sm, f)] = cost[at(sm, f - 1)] + fEdge(sm, f - 1);
+        dir[at(sm, f)] = fromLowerF;
     }
-    for (int y = s.y - 1; y >= lo; --y) {
-        const int c = xyIdx(s.x, y);
-        cost[c] = cost[xyIdx(s.x, y + 1)] + mapCostAt(0, s.x, y);
-        dir[c] = 2;
+    for (int f = sf - 1; f >= lo; --f) {
+        cost[at(sm, f)] = cost[at(sm, f + 1)] + fEdge(sm, f);
+        dir[at(sm, f)] = fromHigherF;
     }
 
-    const int sx = s.x < t.x ? 1 : -1;
-    const int hCode = sx > 0 ? 1 : 3;
-    const int n = std::abs(t.x - s.x);
+    const int step = sm < tm ? 1 : -1;
+    const int mCode = step > 0 ? (alongY ? 0 : 1) : (alongY ? 2 : 3);
+    const int n = std::abs(tm - sm);
     for (int i = 1; i <= n; ++i) {
-        const int x = s.x + sx * i;
-        const int px = x - sx;
-        const int ex = sx > 0 ? x - 1 : x;  // the horizontal edge between px and x
-        const int first = xyIdx(x, lo);
-        cost[first] = cost[xyIdx(px, lo)] + mapCostAt(1, ex, lo);
-        dir[first] = hCode;
-        for (int y = lo + 1; y <= hi; ++y) {
-            const float ch = cost[xyIdx(px, y)] + mapCostAt(1, ex, y);
-            const float cv = cost[xyIdx(x, y - 1)] + mapCostAt(0, x, y - 1);
-            const int c = xyIdx(x, y);
-            if (cv >= ch) {
-                cost[c] = ch;
-                dir[c] = hCode;
-            } else {
-                cost[c] = cv;
-                dir[c] = 0;
-            }
+        const int m = sm + step * i;
+        const int pm = m - step;
+        const int em = std::min(m, pm);
+        cost[at(m, lo)] = cost[at(pm, lo)] + mEdge(em, lo);
+        dir[at(m, lo)] = mCode;
+        for (int f = lo + 1; f <= hi; ++f) {
+            const float cm = cost[at(pm, f)] + mEdge(em, f);
+            const float cf = cost[at(m, f - 1)] + fEdge(m, f - 1);
+            // The horizontal move wins ties: the monotone one across columns,
+            // the free one along rows.
+            const bool takeFree = alongY ? cf <= cm : cf < cm;
+            const int c = at(m, f);
+            cost[c] = takeFree ? cf : cm;
+            dir[c] = takeFree ? fromLowerF : mCode;
         }
-        for (int y = hi - 1; y >= lo; --y) {
-            const float cv = cost[xyIdx(x, y + 1)] + mapCostAt(0, x, y);
-            const int c = xyIdx(x, y);
-            if (gainsMoreThanAHundredth(cost[c], cv)) {
-                cost[c] = cv;
-                dir[c] = 2;
+        for (int f = hi - 1; f >= lo; --f) {
+            const float cf = cost[at(m, f + 1)] + fEdge(m, f);
+            const int c = at(m, f);
+            if (gainsMoreThanAHundredth(cost[c], cf)) {
+                cost[c] = cf;
+                dir[c] = fromHigherF;
             }
         }
     }
 }
 
+}  // namespace
+
+void GlobalRouter::snakingRoutingVer(Point& s, Point& t, BoundingBox& box, int* dir, float* cost) {
+    snakingDP(*this, s, t, box, dir, cost, false);
+}
+
 void GlobalRouter::snakingRoutingHor(Point& s, Point& t, BoundingBox& box, int* dir, float* cost) {
-    const int si = xyIdx(s.x, s.y);
-    cost[si] = 0.0f;
-    dir[si] = -1;
-    if (s.y == t.y) return;
-    const int lo = box.lower.x;
-    const int hi = box.upper.x;
-
-    for (int x = s.x + 1; x <= hi; ++x) {
-        const int c = xyIdx(x, s.y);
-        cost[c] = cost[xyIdx(x - 1, s.y)] + mapCostAt(1, x - 1, s.y);
-        dir[c] = 1;
-    }
-    for (int x = s.x - 1; x >= lo; --x) {
-        const int c = xyIdx(x, s.y);
-        cost[c] = cost[xyIdx(x + 1, s.y)] + mapCostAt(1, x, s.y);
-        dir[c] = 3;
-    }
-
-    const int sy = s.y < t.y ? 1 : -1;
-    const int vCode = sy > 0 ? 0 : 2;
-    const int n = std::abs(t.y - s.y);
-    for (int j = 1; j <= n; ++j) {
-        const int y = s.y + sy * j;
-        const int py = y - sy;
-        const int ey = sy > 0 ? y - 1 : y;  // the vertical edge between py and y
-        const int first = xyIdx(lo, y);
-        cost[first] = cost[xyIdx(lo, py)] + mapCostAt(0, lo, ey);
-        dir[first] = vCode;
-        for (int x = lo + 1; x <= hi; ++x) {
-            const float cv = cost[xyIdx(x, py)] + mapCostAt(0, x, ey);
-            const float ch = cost[xyIdx(x - 1, y)] + mapCostAt(1, x - 1, y);
-            const int c = xyIdx(x, y);
-            if (cv >= ch) {
-                cost[c] = ch;
-                dir[c] = 1;
-            } else {
-                cost[c] = cv;
-                dir[c] = vCode;
-            }
-        }
-        for (int x = hi - 1; x >= lo; --x) {
-            const float ch = cost[xyIdx(x + 1, y)] + mapCostAt(1, x, y);
-            const int c = xyIdx(x, y);
-            if (gainsMoreThanAHundredth(cost[c], ch)) {
-                cost[c] = ch;
-                dir[c] = 3;
-            }
-        }
-    }
+    snakingDP(*this, s, t, box, dir, cost, true);
 }
 
 void GlobalRouter::snakingRouting(TwoPin* tp, BoundingBox& box, int* dir, float* cost, bool horizontal) {

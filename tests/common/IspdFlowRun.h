@@ -85,3 +85,10 @@ protected:
 inline std::string outputTail(const CommandResult& r) {
     return r.out.substr(r.out.size() > 3000 ? r.out.size() - 3000 : 0) + r.err;
 }
+
+// Occurrences of `what` in `text`.
+inline size_t countOf(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
+    return n;
+}

@@ -16,12 +16,6 @@ namespace {
 class FastFlow : public IspdFlowRun<::testing::TestWithParam<int>> {};
 class FastFlowRuns : public IspdFlowRun<> {};
 
-size_t countOf(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
-    return n;
-}
-
 // Every line occurs in `out`, each after the one before.
 void expectInOrder(const std::string& out, const std::vector<std::string>& lines) {
     size_t at = 0;

@@ -39,8 +39,5 @@ TEST_F(RegularFlowOutputs, NothingWrittenWhenNotAsked) {
     EXPECT_EQ(runCommand("test -e " + dir + "/out.txt || test -e " + dir + "/out.txt.ofinfo").status, 1);
     EXPECT_NE(r.out.find("Output File costs "), std::string::npos);
     // Twice from the flow and once from main.
-    size_t count = 0;
-    for (size_t p = r.out.find("CPU  Total Time: "); p != std::string::npos; p = r.out.find("CPU  Total Time: ", p + 1))
-        ++count;
-    EXPECT_EQ(count, 3u);
+    EXPECT_EQ(countOf(r.out, "CPU  Total Time: "), 3u);
 }

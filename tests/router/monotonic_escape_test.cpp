@@ -117,6 +117,17 @@ TEST(SnakingRouting, BackwardSweepTakesOnlyGainsAboveOneHundredth) {
     }
 }
 
+TEST(SnakingRouting, ForwardSweepTiesGoToTheHorizontalMove) {
+    auto r = uniformRouter(2, 2, 1.0f);
+    Point s(0, 0, 0), t(1, 1, 0);
+    BoundingBox box = boxOf(0, 0, 1, 1);
+    r->snakingRoutingVer(s, t, box, r->workDir1.data(), r->workCost1.data());
+    EXPECT_EQ(r->workDir1[r->xyIdx(1, 1)], 1);
+    r->snakingRoutingHor(s, t, box, r->workDir1.data(), r->workCost1.data());
+    EXPECT_EQ(r->workDir1[r->xyIdx(1, 1)], 1);
+    EXPECT_EQ(r->workCost1[r->xyIdx(1, 1)], 2.0f);
+}
+
 TEST(SnakingRouting, EndsOnTheMonotoneLineGiveTheStraightRun) {
     // Codes left by an earlier kernel must not be read.
     auto fill = [](GlobalRouter& r) {
