@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <regex>
 #include <string>
 
@@ -24,6 +25,18 @@ inline long long reportValue(const std::string& report, const std::string& label
     std::regex re(label + " = (-?[0-9]+)");
     if (!std::regex_search(report, m, re)) return -1;
     return std::stoll(m[1]);
+}
+
+// Occurrences of `what` in `text`.
+inline size_t countOf(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
+    return n;
+}
+
+// The tail of a run's output for failure messages.
+inline std::string outputTail(const CommandResult& r) {
+    return r.out.substr(r.out.size() > 3000 ? r.out.size() - 3000 : 0) + r.err;
 }
 
 template <class Base = ::testing::Test>
@@ -67,6 +80,34 @@ protected:
                           (iterations.empty() ? "" : " " + iterations));
     }
 
+    // Routes three generated designs of growing size with `mode` and the
+    // assignment algorithm under test, checks each console with `consoleChecks`
+    // and each result with the checker.
+    void routeDesignsAndCheck(const std::string& mode, int algorithm, const std::string& iterations,
+                              const std::function<void(const CommandResult&)>& consoleChecks) {
+        const GeneratedDesign designs[] = {{11, 24, 4, 300}, {12, 32, 6, 700}, {13, 40, 8, 1200}};
+        for (const GeneratedDesign& d : designs) {
+            SCOPED_TRACE(mode + " seed " + std::to_string(d.seed) + " algorithm " + std::to_string(algorithm));
+            prepare(d, settingsFor(algorithm));
+            CommandResult r = run(mode, "d.result", iterations);
+            ASSERT_EQ(r.status, 0) << outputTail(r);
+            consoleChecks(r);
+            expectCheckerAgrees("d.result");
+        }
+    }
+
+    // A small run that asks for neither file: none is written, and the CPU
+    // total time line comes twice from the flow and once from main.
+    CommandResult runWithoutOutputFiles(const std::string& mode) {
+        prepare({3, 16, 4, 100}, "Via_Cost = 1\nMaze_Routing_Timeout = 60\n"
+                                 "Output_Routing_Result = No\nOutput_Overflow_Information = No\n");
+        CommandResult r = run(mode, "out.txt");
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(runCommand("test -e " + dir + "/out.txt || test -e " + dir + "/out.txt.ofinfo").status, 1);
+        EXPECT_EQ(countOf(r.out, "CPU  Total Time: "), 3u);
+        return r;
+    }
+
     // The checker passes the result, and its overflow, wire edges and vias equal
     // those of the result's ".ofinfo" report.
     void expectCheckerAgrees(const std::string& result) {
@@ -81,14 +122,3 @@ protected:
     }
 };
 
-// The tail of a run's output for failure messages.
-inline std::string outputTail(const CommandResult& r) {
-    return r.out.substr(r.out.size() > 3000 ? r.out.size() - 3000 : 0) + r.err;
-}
-
-// Occurrences of `what` in `text`.
-inline size_t countOf(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
-    return n;
-}
