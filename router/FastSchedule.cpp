@@ -192,8 +192,8 @@ void GlobalRouter::fastRouting(std::vector<Net>&, std::vector<Order>& orders, co
             ++rerouted;
             ++tp->ripupCount;
             Net& net = *tp->parNet;
-            int dx = absDx(*tp);
-            int dy = absDy(*tp);
+            const int dx = absDx(*tp);
+            const int dy = absDy(*tp);
             if (tp->ripupCount <= 1 && r <= 9 && dx * dy > 0) {
                 monotonicReroute(*this, tp);
                 continue;

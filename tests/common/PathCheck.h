@@ -31,3 +31,11 @@ inline bool joins(const std::vector<RPoint>& path, const Point& a, const Point& 
     }
     return seen.count({b.x, b.y}) > 0;
 }
+
+// A path as (hori, x, y) triples, for comparing whole paths in one expectation.
+using Steps = std::vector<std::vector<int>>;
+inline Steps steps(const std::vector<RPoint>& path) {
+    Steps out;
+    for (const RPoint& p : path) out.push_back({p.hori, p.x, p.y});
+    return out;
+}
