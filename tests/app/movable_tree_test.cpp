@@ -148,7 +148,7 @@ TEST(MovableTree, MovingACellMovesItsConnectionEndsAndVirtualDemand) {
 
 TEST(MovableTree, ClearCellInfoEmptiesListsAndHistory) {
     Fixture f;
-    const int a = f.twoCellNet();
+    f.twoCellNet();
     Placement& p = f.router->placement;
     p.bin(0, 0).history = 3;
     p.countHistory = true;
