@@ -7,6 +7,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Flows.h"
+#include "app/PlacementFlows.h"
 #include "database/NetDB.h"
 #include "database/Parser.h"
 #include "database/Settings.h"
@@ -76,8 +77,12 @@ int main(int argc, char** argv) {
         main_ispd(db, settings, cmd.resultName.c_str(), router, control);
     } else if (cmd.mode == RunMode::FastIspd || cmd.mode == RunMode::Fast) {
         main_congestion_estimator(db, settings, cmd.resultName.c_str(), router, control, false, true);
+    } else if (cmd.mode == RunMode::Legal) {
+        main_legalizer(db, settings, cmd.resultName.c_str(), router, control);
+    } else if (cmd.mode == RunMode::TwoPinDump) {
+        main_get_two_pin(db, settings, cmd.resultName.c_str(), router);
     } else {
-        notBuilt(cmd, "the placement flows");
+        notBuilt(cmd, "the re-placement flow");
     }
 
     std::cout << "!!!!!!!!!  CPU  Total Time: " << cpuSeconds(runStart, clock()) << " seconds  !!!!!!!" << std::endl;
