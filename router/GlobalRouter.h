@@ -177,6 +177,33 @@ public:
     // ---- pin-density virtual demand ------------------------------------------------
     void initialVirtualDem(std::vector<std::vector<int>>& pinsPerGcell, double factor);
 
+    // ---- placement database hooks --------------------------------------------------
+    // Builds the router's placement database from the design's cells and rows.
+    void initialPlacement(std::vector<placeCell>& cells, std::vector<Row>& rows, int originX, int originY,
+                          int tileWidth, int tileHeight, double virtualDemandScale, int macroMargin);
+    // Legalizes every movable cell and moves it in the bins to its legal spot.
+    void legalize();
+    // Empties every cell's connection list, resets the bin histories, stops counting history.
+    void clearCellInfo();
+    // Refreshes the virtual demand and cached edge costs around a cell.
+    void updateVirtualCost(placeCell& cell);
+    // Moves the ends of the cell's connections that lie on the cell to its pins' G-cells.
+    void updateNetInfo(int cell);
+    // A pin's position in DBU (its cell's current corner plus offsets) and its cell's pin layer.
+    void getPinLocation(pinLocate& pin, int& x, int& y, int& layer) const {
+        const placeCell& c = placement.cells[pin.cell];
+        x = c.xlow + pin.xOffset;
+        y = c.ylow + pin.yOffset;
+        layer = c.pinLayer;
+    }
+    // The G-cell of that position (integer division from the grid origin, clipped
+    // to the grid) and the pin layer.
+    void getPinGcell(pinLocate& pin, int& x, int& y, int& layer) const {
+        getPinLocation(pin, x, y, layer);
+        x = placement.binCol(x);
+        y = placement.binRow(y);
+    }
+
     // ---- commit and rip-up ---------------------------------------------------------
     int RoutePath(std::vector<RPoint>& path, Net& net);
     int RoutePath(Point const& from, Point const& to, std::vector<RPoint>& path, Net& net);
