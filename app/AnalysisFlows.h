@@ -1,0 +1,17 @@
+#pragma once
+// Read-only reports on a placed Bookshelf design: half-perimeter wire length and
+// the nets that a routing log names as impossible to reroute.
+
+#include "database/NetDB.h"
+
+class GlobalRouter;
+
+// Total half-perimeter wire length over the routing nets, share of pins on
+// movable cells and number of nets within one G-cell.
+void report_HPWL(NetDB& db);
+
+// Counts the nets named by "*WARNING* Cannot reroute connection for net net<N>"
+// lines of the log by G-cell pin count and sums their FLUTE Steiner lengths.
+// Net numbers outside the net lists and nets without pins are reported on
+// standard error and skipped.
+void look_LOG(const char* logName, NetDB& db, GlobalRouter& router);
