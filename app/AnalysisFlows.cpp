@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "database/bookshelf/Bookshelf.h"
+#include "database/lefdef/LefDef.h"
 #include "decomposition/flute.h"
 #include "router/GlobalRouter.h"
 
@@ -115,4 +117,22 @@ void look_LOG(const char* logName, NetDB& db, GlobalRouter& router) {
     }
     for (int i = 0; i < 10; ++i) printf("binNum[%d] = %d\n", i, bins[i]);
     printf("unRouteNet=%d  localNet=%d  removed flute length %lld\n", unroutable, bins[1], removedLength);
+}
+
+int runAnalysisMode(const CommandLine& cmd, NetDB& db, parameterSet& settings) {
+    Input_DAC(cmd.designFile.c_str(), db, settings);
+    read_place_file(cmd.plFile.c_str(), db);
+    if (cmd.mode == RunMode::Convert) {
+        outputLEFDEF(cmd.resultName.c_str(), cmd.ruleFile.empty() ? nullptr : cmd.ruleFile.c_str(), db);
+        return 0;
+    }
+    build_netlist_set(db, settings, db.cells);
+    if (cmd.mode == RunMode::Hpwl) {
+        report_HPWL(db);
+        return 0;
+    }
+    GlobalRouter router(db.gridX, db.gridY, db.layerNum, db.totalHorizontalTracks, db.totalVerticalTracks, db.hTracks,
+                        db.vTracks, db.pitch);
+    look_LOG(cmd.logFile.c_str(), db, router);
+    return 0;
 }

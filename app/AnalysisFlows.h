@@ -2,9 +2,16 @@
 // Read-only reports on a placed Bookshelf design: half-perimeter wire length and
 // the nets that a routing log names as impossible to reroute.
 
+#include "app/CommandLine.h"
 #include "database/NetDB.h"
+#include "database/Settings.h"
 
 class GlobalRouter;
+
+// Runs "CONVERT", "HPWL" or "LOOK": reads the Bookshelf set and the placement
+// (and, for the two reports, builds the routing nets), then the mode's work.
+// Returns the exit status.
+int runAnalysisMode(const CommandLine& cmd, NetDB& db, parameterSet& settings);
 
 // Total half-perimeter wire length over the routing nets, share of pins on
 // movable cells and number of nets within one G-cell.
