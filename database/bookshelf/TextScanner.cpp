@@ -53,12 +53,13 @@ bool TextScanner::token(std::string_view& t) {
         // White space.
         for (;;) {
             while (pos_ < len_ && isSpace(buf_[pos_])) {
-                if (buf_[pos_] == '\n') ++line_;
+                afterLineEnd_ = buf_[pos_] == '\n';
+                if (afterLineEnd_) ++line_;
                 ++pos_;
             }
             if (pos_ < len_) break;
             if (!refill(pos_)) {
-                tokenLine_ = line_;
+                atEnd();
                 return false;
             }
         }
@@ -69,6 +70,7 @@ bool TextScanner::token(std::string_view& t) {
             if (pos_ < len_ || !refill(start)) break;
             start = 0;  // refill moved the token to the front
         }
+        afterLineEnd_ = false;
         if (buf_[start] == '#') {
             skipLine();
             continue;
@@ -86,7 +88,7 @@ std::string_view TextScanner::need(const char* what) {
 
 bool TextScanner::restOfLine(std::string_view& l) {
     if (pos_ == len_ && !refill(pos_)) {
-        tokenLine_ = line_;
+        atEnd();
         return false;
     }
     tokenLine_ = line_;
@@ -97,7 +99,8 @@ bool TextScanner::restOfLine(std::string_view& l) {
         start = 0;
     }
     size_t end = pos_;
-    if (pos_ < len_) {
+    afterLineEnd_ = pos_ < len_;
+    if (afterLineEnd_) {
         ++pos_;  // the line end
         ++line_;
     }

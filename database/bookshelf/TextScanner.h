@@ -55,6 +55,8 @@ public:
     static bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
 private:
+    // At the end of the file a refusal names the file's last line.
+    void atEnd() { tokenLine_ = afterLineEnd_ && line_ > 1 ? line_ - 1 : line_; }
     // Keeps buf_[keep, len_) at the front, reads more; false when nothing more.
     bool refill(size_t keep);
 
@@ -66,6 +68,7 @@ private:
     bool eof_ = false;
     int line_ = 1;       // line of the cursor
     int tokenLine_ = 1;  // line where the last read began
+    bool afterLineEnd_ = false;  // the last character read ended a line
 };
 
 // Shows a token in a message, cut short when it is long.
