@@ -38,6 +38,7 @@ NAME_PROPERTY = 1
 options = pya.LoadLayoutOptions()
 cfg = options.lefdef_config
 cfg.read_lef_with_def = False
+cfg.paths_relative_to_cwd = True
 cfg.lef_files = [lef_path]
 cfg.produce_cell_outlines = True
 cfg.cell_outline_layer = OUTLINE

@@ -35,6 +35,25 @@ TEST(AnalysisModes, HpwlEqualsThePlacementChecker) {
     EXPECT_EQ(run.out.find("Input File costs"), std::string::npos);
 }
 
+TEST(AnalysisModes, HpwlEqualsThePlacementCheckerOnGeneratedSets) {
+    int k = 0;
+    for (const std::string opt : {"--cells 3000 --seed 21", "--cells 800 --seed 4 --origin 96 48 --tile 32 40"}) {
+        const std::string dir = scratchDir() + "hpwl" + std::to_string(k++) + "/";
+        ASSERT_EQ(runCommand("mkdir -p '" + dir + "'").status, 0);
+        const CommandResult gen =
+            runCommand("'" + std::string(TARVEX_TOOLS_DIR) + "/gen_bookshelf' " + opt + " --out '" + dir + "'");
+        ASSERT_EQ(gen.status, 0) << gen.err;
+        for (const std::string pl : {"design.pl", "design.user.pl"}) {
+            const CommandResult run = runCommand("'" + kBin + "' HPWL " + dir + "design.aux " + dir + pl);
+            ASSERT_EQ(run.status, 0) << run.err;
+            const CommandResult check = runCommand("'" + kPlaceCheck + "' " + dir + "design.aux " + dir + pl);
+            const auto figures = parseLabelValues(check.out);
+            ASSERT_TRUE(figures.count("hpwl")) << check.out << check.err;
+            EXPECT_EQ(hpwlOfReport(run.out), figures.at("hpwl")) << opt << " " << pl;
+        }
+    }
+}
+
 TEST(AnalysisModes, LookCountsTheLoggedNets) {
     const std::string dir = scratchDir();
     const std::string aux = writeSmallBookshelfSet(dir);
