@@ -17,6 +17,19 @@ long long pinKey(const Point& p) {
 
 bool samePin(const Point& a, const Point& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
 
+// Key of the master lookup: MacroHash refined by the type and every pin, so that
+// the many masters of one size whose pin sums agree do not share one chain.
+std::uint64_t lookupKey(const Macro& m) {
+    std::uint64_t h = MacroHash(m) * 0x9E3779B97F4A7C15ull + static_cast<std::uint64_t>(m.type);
+    for (const Point& p : m.pins) {
+        h ^= static_cast<std::uint64_t>(static_cast<std::uint32_t>(p.x)) * 0xBF58476D1CE4E5B9ull +
+             static_cast<std::uint64_t>(static_cast<std::uint32_t>(p.y)) * 0x94D049BB133111EBull +
+             static_cast<std::uint64_t>(p.z);
+        h = (h ^ (h >> 29)) * 0x9E3779B97F4A7C15ull;
+    }
+    return h;
+}
+
 }  // namespace
 
 bool pin_cp(const Point& a, const Point& b) {
@@ -45,8 +58,10 @@ std::vector<Macro> buildMacroMasters(NetDB& db) {
     const int topLayer = db.layerNum - 1;
     printf("build macro set\n");
     std::vector<Macro> masters;
-    // Masters by hash; among equal ones the earliest master wins.
+    // Masters by lookup key; among equal ones the earliest master wins. A probe
+    // with shapes equals no master, so its lookup is skipped.
     std::unordered_multimap<std::uint64_t, int> byHash;
+    byHash.reserve(db.cells.size());
     Macro probe;
     for (placeCell& c : db.cells) {
         // NI terminals have their pins on metal4, or on the top layer of a smaller stack.
@@ -66,11 +81,13 @@ std::vector<Macro> buildMacroMasters(NetDB& db) {
         probe.shapes.clear();
         for (const shape& s : c.shapes) probe.shapes.push_back({s.x - c.xlow, s.y - c.ylow, s.w, s.h});
 
-        const std::uint64_t h = MacroHash(probe);
+        const std::uint64_t h = lookupKey(probe);
         int found = -1;
-        auto range = byHash.equal_range(h);
-        for (auto it = range.first; it != range.second; ++it)
-            if (eqMacro(probe, masters[it->second]) && (found < 0 || it->second < found)) found = it->second;
+        if (probe.shapes.empty()) {
+            auto range = byHash.equal_range(h);
+            for (auto it = range.first; it != range.second; ++it)
+                if (eqMacro(probe, masters[it->second]) && (found < 0 || it->second < found)) found = it->second;
+        }
         if (found < 0) {
             found = static_cast<int>(masters.size());
             probe.index = found;
