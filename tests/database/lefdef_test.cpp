@@ -398,6 +398,15 @@ TEST(Conversion, UnwritableOutputsEndTheRun) {
             outputLEFDEF(base.c_str(), nullptr, db);
         },
         ::testing::ExitedWithCode(1), "cannot open .*taken.lef for writing");
+    // A .def that cannot take the text (a full device) ends the run when it is closed.
+    const std::string fullBase = dir + "full";
+    ASSERT_EQ(symlink("/dev/full", (fullBase + ".def").c_str()), 0);
+    EXPECT_EXIT(
+        {
+            testing::internal::CaptureStdout();
+            outputLEFDEF(fullBase.c_str(), nullptr, db);
+        },
+        ::testing::ExitedWithCode(1), "cannot write .*full.def");
     NetDB noRows = tinyDesign();
     noRows.rows.clear();
     EXPECT_EXIT(
