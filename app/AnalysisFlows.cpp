@@ -110,7 +110,9 @@ void look_LOG(const char* logName, NetDB& db, GlobalRouter& router) {
         ++bins[std::min<size_t>(db.nets[number].pin2D.size(), 9)];
         if (net.pins.size() > 999) {
             printf("ERROR: %s %d\n", "interface", 2008);
-            std::exit(1);
+            refuseRoutingLog(logName, lineNo,
+                             "net " + std::to_string(number) + " has " + std::to_string(net.pins.size()) +
+                                 " pins; at most 999 are measured");
         }
         removedLength += steinerLength(db, net, xs, ys);
         ++unroutable;

@@ -2,6 +2,8 @@
 // Read-only reports on a placed Bookshelf design: half-perimeter wire length and
 // the nets that a routing log names as impossible to reroute.
 
+#include <string>
+
 #include "app/CommandLine.h"
 #include "database/NetDB.h"
 #include "database/Settings.h"
@@ -22,3 +24,8 @@ void report_HPWL(NetDB& db);
 // Net numbers outside the net lists and nets without pins are reported on
 // standard error and skipped.
 void look_LOG(const char* logName, NetDB& db, GlobalRouter& router);
+
+// The one exit of the log analysis on input it cannot go on with: "log:line: reason"
+// on standard error, status 1. Defined alone in its own file so that a test
+// harness can link its own version in its place.
+[[noreturn]] void refuseRoutingLog(const char* logName, long line, const std::string& reason);

@@ -60,7 +60,7 @@ bool parseFloat(const std::string& token, float& value) {
     errno = 0;
     char* end = nullptr;
     const float v = std::strtof(token.c_str(), &end);
-    if (end == token.c_str() || *end != '\0' || errno == ERANGE || !std::isfinite(v)) return false;
+    if (end != token.c_str() + token.size() || token.empty() || errno == ERANGE || !std::isfinite(v)) return false;
     value = v;
     return true;
 }

@@ -156,3 +156,20 @@ TEST(LookLog, EmptyLogAndMissingLog) {
         },
         ::testing::ExitedWithCode(1), "File /nonexistent/routing.log not exists!");
 }
+
+TEST(LookLog, NetOfMoreThan999PinsEndsTheRun) {
+    SmallDesign d;
+    std::vector<std::pair<int, int>> many;
+    for (int i = 0; i < 1000; ++i) many.push_back({i % 40, (i / 40) % 40});
+    d.addNet({{1, 1}, {2, 2}});
+    d.addNet(many);
+    const std::string path = scratchPath("big.log");
+    writeTextFile(path, kWarn + "0\n" + kWarn + "1\n");
+    EXPECT_EXIT(
+        {
+            dup2(2, 1);
+            GlobalRouter router(4, 4, 2, 10, 10, d.db.hTracks, d.db.vTracks, d.db.pitch);
+            look_LOG(path.c_str(), d.db, router);
+        },
+        ::testing::ExitedWithCode(1), "ERROR: interface 2008\n.*big.log:2: net 1 has 1000 pins; at most 999 are measured");
+}
