@@ -8,6 +8,7 @@
 #include "app/AnalysisFlows.h"
 #include "app/CommandLine.h"
 #include "app/Flows.h"
+#include "app/PlacementFlows.h"
 #include "database/NetDB.h"
 #include "database/Parser.h"
 #include "database/Settings.h"
@@ -69,6 +70,10 @@ int main(int argc, char** argv) {
 
     if (cmd.mode == RunMode::RegularIspd || cmd.mode == RunMode::Regular) {
         main_ispd(db, settings, cmd.resultName.c_str(), router, control);
+    } else if (cmd.mode == RunMode::Legal) {
+        main_legalizer(db, settings, cmd.resultName.c_str(), router, control);
+    } else if (cmd.mode == RunMode::TwoPinDump) {
+        main_get_two_pin(db, settings, cmd.resultName.c_str(), router);
     } else {
         notBuilt(cmd, "the fast routing flow");
     }

@@ -113,8 +113,14 @@ public:
     int vdV(int x, int y) const { return virtualDemandV[static_cast<std::size_t>(x) * vdY + y]; }
 
     // Bin column / row of a point, clipped to the grid.
-    int binCol(int px) const;
-    int binRow(int py) const;
+    int binCol(int px) const {
+        const int c = (px - originX) / binW;
+        return c < 0 ? 0 : (c >= binX ? binX - 1 : c);
+    }
+    int binRow(int py) const {
+        const int r = (py - originY) / binH;
+        return r < 0 ? 0 : (r >= binY ? binY - 1 : r);
+    }
     // Bin range of [x1, x2) x [y1, y2), clipped to the grid; empty when lo > hi.
     void binRange(int x1, int y1, int x2, int y2, int& c1, int& r1, int& c2, int& r2) const;
     // Overlap area of [x1, x2) x [y1, y2) with bin (bx, by), 0 when apart.

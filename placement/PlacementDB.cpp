@@ -7,16 +7,6 @@
 
 #include "placement/Placement.h"
 
-int Placement::binCol(int px) const {
-    int c = (px - originX) / binW;
-    return std::min(std::max(c, 0), binX - 1);
-}
-
-int Placement::binRow(int py) const {
-    int r = (py - originY) / binH;
-    return std::min(std::max(r, 0), binY - 1);
-}
-
 void Placement::binRange(int x1, int y1, int x2, int y2, int& c1, int& r1, int& c2, int& r2) const {
     // A rectangle ending exactly on a bin boundary does not touch the next bin.
     const long long dx2 = static_cast<long long>(x2) - originX;
