@@ -68,6 +68,39 @@ TEST(AnalysisModes, LookCountsTheLoggedNets) {
         << run.err;
 }
 
+// A log naming every net of a generated set: every net is counted once, and the
+// Steiner lengths add up to at least the checker's half-perimeter total (a
+// rectilinear Steiner tree is never shorter than its net's half perimeter) and to
+// well under twice it for these mostly small nets.
+TEST(AnalysisModes, LookOverEveryNetOfAGeneratedSet) {
+    const std::string dir = scratchDir() + "look/";
+    ASSERT_EQ(runCommand("mkdir -p '" + dir + "'").status, 0);
+    ASSERT_EQ(runCommand("'" + std::string(TARVEX_TOOLS_DIR) + "/gen_bookshelf' --cells 1200 --seed 8 --out '" + dir + "'").status, 0);
+    const auto figures = parseLabelValues(runCommand("'" + kPlaceCheck + "' " + dir + "design.aux " + dir + "design.user.pl").out);
+    ASSERT_TRUE(figures.count("nets") && figures.count("hpwl"));
+    std::string log;
+    for (long long n = 0; n < figures.at("nets"); ++n)
+        log += "*WARNING* Cannot reroute connection for net net" + std::to_string(n) + "\n";
+    writeTextFile(dir + "all.log", log);
+    const CommandResult run =
+        runCommand("'" + kBin + "' LOOK " + dir + "design.aux " + dir + "design.user.pl " + dir + "all.log");
+    ASSERT_EQ(run.status, 0) << run.err;
+    long long binned = 0;
+    for (int b = 0; b < 10; ++b) {
+        const std::string label = "binNum[" + std::to_string(b) + "] = ";
+        const size_t at = run.out.find(label);
+        ASSERT_NE(at, std::string::npos);
+        binned += std::stoll(run.out.substr(at + label.size()));
+    }
+    EXPECT_EQ(binned, figures.at("nets"));
+    const size_t summary = run.out.find("unRouteNet=");
+    ASSERT_NE(summary, std::string::npos);
+    EXPECT_EQ(std::stoll(run.out.substr(summary + 11)), figures.at("nets"));
+    const long long length = std::stoll(run.out.substr(run.out.find("removed flute length ") + 21));
+    EXPECT_GE(length, figures.at("hpwl"));
+    EXPECT_LT(length, 2 * figures.at("hpwl"));
+}
+
 TEST(AnalysisModes, ConvertWritesTheSetWithOrWithoutRules) {
     const std::string dir = scratchDir();
     const std::string aux = writeSmallBookshelfSet(dir);
