@@ -5,6 +5,7 @@
 #include <ctime>
 #include <iostream>
 
+#include "app/AnalysisFlows.h"
 #include "app/CommandLine.h"
 #include "app/Flows.h"
 #include "app/PlacementFlows.h"
@@ -41,13 +42,7 @@ int main(int argc, char** argv) {
     NetDB db;
     parameterSet settings;
 
-    if (!isRoutingMode(cmd.mode)) {
-        switch (cmd.mode) {
-            case RunMode::Convert: notBuilt(cmd, "the Bookshelf reader and the LEF/DEF conversion");
-            case RunMode::Hpwl: notBuilt(cmd, "the Bookshelf reader and the HPWL report");
-            default: notBuilt(cmd, "the Bookshelf reader and the log analysis");
-        }
-    }
+    if (!isRoutingMode(cmd.mode)) return runAnalysisMode(cmd, db, settings);
 
     setDefaultParameter(db, settings, true);
     Input_Setting(cmd.setFile.c_str(), db, settings);
