@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Route3D.h"
 #include "database/Timer.h"
 #include "decomposition/Decompose.h"
 #include "layer_assignment/LA.h"
@@ -48,10 +49,6 @@ void routeRegular2D(NetDB& db, parameterSet& settings, GlobalRouter& router, con
 
 void main_ispd(NetDB& db, parameterSet& settings, const char* resultName, GlobalRouter& router,
                controlGR& control) {
-    if (settings.Optimization_3D_Iteration != 0) {
-        fprintf(stderr, "3D_Optimization_Iteration: the 3D refinement is not built yet; set it to 0\n");
-        exit(1);
-    }
     std::vector<Order> orders;
     Graph graph;
 
@@ -70,6 +67,10 @@ void main_ispd(NetDB& db, parameterSet& settings, const char* resultName, Global
     std::cout << "Layer Assignment costs " << cpuSeconds(laStart, clock()) << " seconds" << std::endl << std::endl;
     printTotalTime();
 
+    if (settings.Optimization_3D_Iteration != 0) {
+        refine3DAndWrite(router, db, orders, graph, settings, control, resultName);
+        return;
+    }
     clock_t outStart = clock();
     std::string reportName = std::string(resultName) + ".ofinfo";
     if (settings.Output_Routing_Result) {
