@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "router/GlobalRouter.h"
+#include "tests/common/PathCheck.h"
 #include "tests/common/RouterFixture.h"
 
 namespace {
@@ -52,22 +53,6 @@ float pathCost(GlobalRouter& r, const std::vector<RPoint>& path) {
         c += s.hori == 1 ? f.horizontal : s.hori == 0 ? f.vertical : f.via;
     }
     return c;
-}
-
-// Whether the steps form one walk from a to b, each step leaving the current G-cell and layer.
-bool isWalk(const std::vector<RPoint>& path, const Point& a, const Point& b) {
-    int x = a.x, y = a.y, z = a.z;
-    for (const RPoint& s : path) {
-        const int ex = s.x + (s.hori == 1), ey = s.y + (s.hori == 0), ez = s.z + (s.hori == 2);
-        if (s.x == x && s.y == y && s.z == z) {
-            x = ex, y = ey, z = ez;
-        } else if (ex == x && ey == y && ez == z) {
-            x = s.x, y = s.y, z = s.z;
-        } else {
-            return false;
-        }
-    }
-    return x == b.x && y == b.y && z == b.z;
 }
 
 // Cheapest cost from a to b over the moves that `allowed` accepts
@@ -129,7 +114,7 @@ TEST(Kernels3D, MonotoneAndSnakingPathsCostTheShortestPathOverTheirMoves) {
         net.twopin[0] = tp;
 
         r->monoRouting3D(&tp);
-        EXPECT_TRUE(isWalk(tp.path, a, b));
+        EXPECT_TRUE(isWalk3D(tp.path, a, b));
         EXPECT_FLOAT_EQ(pathCost(*r, tp.path), dijkstra(*r, a, b, [&](int x, int y, int, int dx, int dy, int) {
                             return towards(x, b.x, dx) && towards(y, b.y, dy) && tp.box.inside(x + dx, y + dy);
                         }));
@@ -141,7 +126,7 @@ TEST(Kernels3D, MonotoneAndSnakingPathsCostTheShortestPathOverTheirMoves) {
         for (bool horizontal : {false, true}) {
             tp.path.clear();
             r->snakingRouting3D(&tp, box, r->work3DDir1.data(), r->work3DCost1.data(), horizontal);
-            EXPECT_TRUE(isWalk(tp.path, a, b)) << horizontal;
+            EXPECT_TRUE(isWalk3D(tp.path, a, b)) << horizontal;
             const bool straight = horizontal ? a.y == b.y : a.x == b.x;
             const float best = dijkstra(*r, a, b, [&](int x, int y, int, int dx, int dy, int) {
                 if (straight) return towards(x, b.x, dx) && towards(y, b.y, dy) && tp.box.inside(x + dx, y + dy);
@@ -156,7 +141,7 @@ TEST(Kernels3D, MonotoneAndSnakingPathsCostTheShortestPathOverTheirMoves) {
         tp.path.clear();
         ASSERT_TRUE(r->escapRouting3D(&tp, box, r->work3DDir1.data(), r->work3DCost1.data(), r->work3DDir2.data(),
                                       r->work3DCost2.data()));
-        EXPECT_TRUE(isWalk(tp.path, a, b));
+        EXPECT_TRUE(isWalk3D(tp.path, a, b));
         const float escape = pathCost(*r, tp.path);
         EXPECT_GE(escape, dijkstra(*r, a, b, [&](int x, int y, int, int dx, int dy, int) {
                       return box.inside(x + dx, y + dy);
@@ -199,7 +184,7 @@ TEST(Kernels3D, EscapeDetoursAroundAnExpensiveRow) {
     tp.box.upper = Point(5, 3, 0);
     ASSERT_TRUE(r->escapRouting3D(&tp, tp.box, r->work3DDir1.data(), r->work3DCost1.data(), r->work3DDir2.data(),
                                   r->work3DCost2.data()));
-    EXPECT_TRUE(isWalk(tp.path, tp.from, tp.to));
+    EXPECT_TRUE(isWalk3D(tp.path, tp.from, tp.to));
     EXPECT_FLOAT_EQ(pathCost(*r, tp.path), 5.0f);  // one row off the expensive one and back
 }
 
@@ -237,12 +222,12 @@ TEST(Kernels3D, EndsInOneColumnOrRowGetTheStraightPath) {
         TwoPin tp = connection(net, Point(2, 4, 1), Point(2, 1, 0));
         net.twopin[0] = tp;
         r->snakingRouting3D(&tp, wide, r->work3DDir1.data(), r->work3DCost1.data(), false);
-        EXPECT_TRUE(isWalk(tp.path, tp.from, tp.to));
+        EXPECT_TRUE(isWalk3D(tp.path, tp.from, tp.to));
         for (const RPoint& s : tp.path) EXPECT_EQ(s.x, 2);
 
         tp = connection(net, Point(5, 3, 0), Point(1, 3, 1));
         r->snakingRouting3D(&tp, wide, r->work3DDir1.data(), r->work3DCost1.data(), true);
-        EXPECT_TRUE(isWalk(tp.path, tp.from, tp.to));
+        EXPECT_TRUE(isWalk3D(tp.path, tp.from, tp.to));
         for (const RPoint& s : tp.path) EXPECT_EQ(s.y, 3);
     }
 }
