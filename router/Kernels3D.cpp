@@ -110,6 +110,79 @@ void GlobalRouter::monotonic3D(const Point& s, const Point& t, int* dir, float* 
     }
 }
 
+namespace {
+
+// The snaking sweep in axis coordinates (u, v): monotone along u from s to t,
+// free along v over [vLow, vHigh]. With u = x it is the vertical-sweep form,
+// with u = y the horizontal one. The forward sweep along v prefers the move
+// along u on a tie; the backward sweep takes a move only for a gain above 0.01.
+template <bool UIsY>
+void snakingSweep3D(GlobalRouter& r, const Point& s, const Point& t, int vLow, int vHigh, int* dir, float* cost) {
+    const StepCosts sc{r.graph.func_map.data(), r.X, r.Y};
+    const int L = r.L;
+    auto at = [&](int u, int v, int l) { return UIsY ? r.w3(v, u, l) : r.w3(u, v, l); };
+    // Step from u to u + 1 at v, and from v to v + 1 at u.
+    auto uStep = [&](int u, int v, int l) { return UIsY ? sc.v(v, u, l) : sc.h(u, v, l); };
+    auto vStep = [&](int u, int v, int l) { return UIsY ? sc.h(v, u, l) : sc.v(u, v, l); };
+    const int su = UIsY ? s.y : s.x, sv = UIsY ? s.x : s.y, tu = UIsY ? t.y : t.x;
+    const int vUpCode = UIsY ? 1 : 0, vDownCode = UIsY ? 3 : 2;
+    const int du = su < tu ? 1 : -1;
+    const int uCode = UIsY ? (su < tu ? 0 : 2) : (su < tu ? 1 : 3);
+    auto relax = [&](int u, int v) { UIsY ? r.changeLayer(v, u, dir, cost) : r.changeLayer(u, v, dir, cost); };
+
+    cost[r.w3(s.x, s.y, s.z)] = 0.0f;
+    dir[r.w3(s.x, s.y, s.z)] = -1;
+    r.initialSourceLayer(s.x, s.y, s.z, dir, cost);
+    for (int v = sv + 1; v <= vHigh; ++v) {
+        for (int l = 0; l < L; ++l) {
+            cost[at(su, v, l)] = cost[at(su, v - 1, l)] + vStep(su, v - 1, l);
+            dir[at(su, v, l)] = vUpCode;
+        }
+        relax(su, v);
+    }
+    for (int v = sv - 1; v >= vLow; --v) {
+        for (int l = 0; l < L; ++l) {
+            cost[at(su, v, l)] = cost[at(su, v + 1, l)] + vStep(su, v, l);
+            dir[at(su, v, l)] = vDownCode;
+        }
+        relax(su, v);
+    }
+    for (int u = su + du; u != tu + du; u += du) {
+        const int eu = std::min(u, u - du);
+        for (int l = 0; l < L; ++l) {
+            cost[at(u, vLow, l)] = cost[at(u - du, vLow, l)] + uStep(eu, vLow, l);
+            dir[at(u, vLow, l)] = uCode;
+        }
+        relax(u, vLow);
+        for (int v = vLow + 1; v <= vHigh; ++v) {
+            for (int l = 0; l < L; ++l) {
+                const float cu = cost[at(u - du, v, l)] + uStep(eu, v, l);
+                const float cv = cost[at(u, v - 1, l)] + vStep(u, v - 1, l);
+                if (cv >= cu) {
+                    cost[at(u, v, l)] = cu;
+                    dir[at(u, v, l)] = uCode;
+                } else {
+                    cost[at(u, v, l)] = cv;
+                    dir[at(u, v, l)] = vUpCode;
+                }
+            }
+            relax(u, v);
+        }
+        for (int v = vHigh - 1; v >= vLow; --v) {
+            for (int l = 0; l < L; ++l) {
+                const float c = cost[at(u, v + 1, l)] + vStep(u, v, l);
+                if (static_cast<double>(cost[at(u, v, l)]) - 0.01 > static_cast<double>(c)) {
+                    cost[at(u, v, l)] = c;
+                    dir[at(u, v, l)] = vDownCode;
+                }
+            }
+            relax(u, v);
+        }
+    }
+}
+
+}  // namespace
+
 void GlobalRouter::snakingRoutingVer3D(const Point& s, const Point& t, const BoundingBox& box, int* dir,
                                        float* cost) {
     if (s.x == t.x) {
@@ -117,60 +190,7 @@ void GlobalRouter::snakingRoutingVer3D(const Point& s, const Point& t, const Bou
         monotonic3D(s, t, dir, cost);
         return;
     }
-    const StepCosts sc{graph.func_map.data(), X, Y};
-    const int lowY = box.lower.y, highY = box.upper.y;
-    cost[w3(s.x, s.y, s.z)] = 0.0f;
-    dir[w3(s.x, s.y, s.z)] = -1;
-    initialSourceLayer(s.x, s.y, s.z, dir, cost);
-    for (int y = s.y + 1; y <= highY; ++y) {
-        for (int l = 0; l < L; ++l) {
-            cost[w3(s.x, y, l)] = cost[w3(s.x, y - 1, l)] + sc.v(s.x, y - 1, l);
-            dir[w3(s.x, y, l)] = 0;
-        }
-        changeLayer(s.x, y, dir, cost);
-    }
-    for (int y = s.y - 1; y >= lowY; --y) {
-        for (int l = 0; l < L; ++l) {
-            cost[w3(s.x, y, l)] = cost[w3(s.x, y + 1, l)] + sc.v(s.x, y, l);
-            dir[w3(s.x, y, l)] = 2;
-        }
-        changeLayer(s.x, y, dir, cost);
-    }
-
-    const int sx = s.x < t.x ? 1 : -1;
-    const int hCode = s.x < t.x ? 1 : 3;
-    for (int x = s.x + sx; x != t.x + sx; x += sx) {
-        const int ex = std::min(x, x - sx);
-        for (int l = 0; l < L; ++l) {
-            cost[w3(x, lowY, l)] = cost[w3(x - sx, lowY, l)] + sc.h(ex, lowY, l);
-            dir[w3(x, lowY, l)] = hCode;
-        }
-        changeLayer(x, lowY, dir, cost);
-        for (int y = lowY + 1; y <= highY; ++y) {
-            for (int l = 0; l < L; ++l) {
-                const float ch = cost[w3(x - sx, y, l)] + sc.h(ex, y, l);
-                const float cv = cost[w3(x, y - 1, l)] + sc.v(x, y - 1, l);
-                if (cv >= ch) {
-                    cost[w3(x, y, l)] = ch;
-                    dir[w3(x, y, l)] = hCode;
-                } else {
-                    cost[w3(x, y, l)] = cv;
-                    dir[w3(x, y, l)] = 0;
-                }
-            }
-            changeLayer(x, y, dir, cost);
-        }
-        for (int y = highY - 1; y >= lowY; --y) {
-            for (int l = 0; l < L; ++l) {
-                const float c = cost[w3(x, y + 1, l)] + sc.v(x, y, l);
-                if (static_cast<double>(cost[w3(x, y, l)]) - 0.01 > static_cast<double>(c)) {
-                    cost[w3(x, y, l)] = c;
-                    dir[w3(x, y, l)] = 2;
-                }
-            }
-            changeLayer(x, y, dir, cost);
-        }
-    }
+    snakingSweep3D<false>(*this, s, t, box.lower.y, box.upper.y, dir, cost);
 }
 
 void GlobalRouter::snakingRoutingHor3D(const Point& s, const Point& t, const BoundingBox& box, int* dir,
@@ -179,60 +199,7 @@ void GlobalRouter::snakingRoutingHor3D(const Point& s, const Point& t, const Bou
         monotonic3D(s, t, dir, cost);
         return;
     }
-    const StepCosts sc{graph.func_map.data(), X, Y};
-    const int lowX = box.lower.x, highX = box.upper.x;
-    cost[w3(s.x, s.y, s.z)] = 0.0f;
-    dir[w3(s.x, s.y, s.z)] = -1;
-    initialSourceLayer(s.x, s.y, s.z, dir, cost);
-    for (int x = s.x + 1; x <= highX; ++x) {
-        for (int l = 0; l < L; ++l) {
-            cost[w3(x, s.y, l)] = cost[w3(x - 1, s.y, l)] + sc.h(x - 1, s.y, l);
-            dir[w3(x, s.y, l)] = 1;
-        }
-        changeLayer(x, s.y, dir, cost);
-    }
-    for (int x = s.x - 1; x >= lowX; --x) {
-        for (int l = 0; l < L; ++l) {
-            cost[w3(x, s.y, l)] = cost[w3(x + 1, s.y, l)] + sc.h(x, s.y, l);
-            dir[w3(x, s.y, l)] = 3;
-        }
-        changeLayer(x, s.y, dir, cost);
-    }
-
-    const int sy = s.y < t.y ? 1 : -1;
-    const int vCode = s.y < t.y ? 0 : 2;
-    for (int y = s.y + sy; y != t.y + sy; y += sy) {
-        const int ey = std::min(y, y - sy);
-        for (int l = 0; l < L; ++l) {
-            cost[w3(lowX, y, l)] = cost[w3(lowX, y - sy, l)] + sc.v(lowX, ey, l);
-            dir[w3(lowX, y, l)] = vCode;
-        }
-        changeLayer(lowX, y, dir, cost);
-        for (int x = lowX + 1; x <= highX; ++x) {
-            for (int l = 0; l < L; ++l) {
-                const float cv = cost[w3(x, y - sy, l)] + sc.v(x, ey, l);
-                const float ch = cost[w3(x - 1, y, l)] + sc.h(x - 1, y, l);
-                if (ch >= cv) {
-                    cost[w3(x, y, l)] = cv;
-                    dir[w3(x, y, l)] = vCode;
-                } else {
-                    cost[w3(x, y, l)] = ch;
-                    dir[w3(x, y, l)] = 1;
-                }
-            }
-            changeLayer(x, y, dir, cost);
-        }
-        for (int x = highX - 1; x >= lowX; --x) {
-            for (int l = 0; l < L; ++l) {
-                const float c = cost[w3(x + 1, y, l)] + sc.h(x, y, l);
-                if (static_cast<double>(cost[w3(x, y, l)]) - 0.01 > static_cast<double>(c)) {
-                    cost[w3(x, y, l)] = c;
-                    dir[w3(x, y, l)] = 3;
-                }
-            }
-            changeLayer(x, y, dir, cost);
-        }
-    }
+    snakingSweep3D<true>(*this, s, t, box.lower.x, box.upper.x, dir, cost);
 }
 
 void GlobalRouter::monTraceBack3D(std::vector<RPoint>& path, int x, int y, int z, int* dir) {

@@ -82,7 +82,10 @@ class Route3DDesigns : public Route3DFlow, public ::testing::WithParamInterface<
 // Designs that layer assignment leaves with overflow, so that the 3D rounds run.
 INSTANTIATE_TEST_SUITE_P(Congested, Route3DDesigns,
                          ::testing::Values(Design{21, 20, 4, 250, 1}, Design{25, 20, 6, 600, 3},
-                                           Design{26, 24, 8, 900, 2}));
+                                           Design{26, 24, 8, 900, 2}),
+                         [](const ::testing::TestParamInfo<Design>& info) {
+                             return "seed" + std::to_string(info.param.seed);
+                         });
 
 TEST_P(Route3DDesigns, ResultPassesTheCheckerAndMatchesTheReport) {
     {
