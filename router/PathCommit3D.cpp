@@ -8,19 +8,13 @@
 
 namespace {
 
-struct TimerScope {
-    Timer& t;
-    explicit TimerScope(Timer& timer) : t(timer) { t.start(); }
-    ~TimerScope() { t.stop(); }
-};
-
 int& demandOf(Point_i& d, int kind) { return kind == 1 ? d.horizontal : kind == 0 ? d.vertical : d.via; }
 int capacityOf(const Point_i& c, int kind) { return kind == 1 ? c.horizontal : kind == 0 ? c.vertical : c.via; }
 
 }  // namespace
 
 int GlobalRouter::Route3DPath(std::vector<RPoint>& path, Net& net) {
-    TimerScope scope(t_addPath);
+    t_addPath.start();
     const bool shared = net.twopin.size() >= 2;
     int weighted = 0;
     for (const RPoint& p : path) {
@@ -58,11 +52,12 @@ int GlobalRouter::Route3DPath(std::vector<RPoint>& path, Net& net) {
             f.via = cost3D(p.x, p.y, p.z, 2);
     }
     totalOF += weighted;
+    t_addPath.stop();
     return weighted;
 }
 
 void GlobalRouter::RipUp3D(std::vector<RPoint>& path, Net& net) {
-    TimerScope scope(t_ripupPath);
+    t_ripupPath.start();
     const bool shared = net.twopin.size() >= 2;
     for (const RPoint& p : path) {
         const int kind = p.hori;
@@ -90,4 +85,5 @@ void GlobalRouter::RipUp3D(std::vector<RPoint>& path, Net& net) {
         else
             f.vertical = cost3D(p.x, p.y, p.z, 0);
     }
+    t_ripupPath.stop();
 }

@@ -19,20 +19,7 @@ namespace {
 const int kX = 7, kY = 5, kL = 3;
 
 // Layer 0 horizontal, 1 vertical, 2 both; pitches 1, 2, 3; 2 tracks a layer.
-std::unique_ptr<GlobalRouter> make3DRouter() {
-    std::vector<int> pitch{1, 2, 3};
-    std::vector<int> h{2, 0, 2}, v{0, 2, 2};
-    auto r = std::make_unique<GlobalRouter>(kX, kY, kL, 4, 4, h, v, pitch);
-    std::vector<RPoint> adj;
-    std::vector<int> cap;
-    testing::internal::CaptureStdout();
-    r->initial2DGraph(adj, cap);
-    testing::internal::GetCapturedStdout();
-    init3DPlain(*r, h, v);
-    r->costMode3D = 3;
-    r->initialFunc_3Dmap();
-    return r;
-}
+std::unique_ptr<GlobalRouter> makeRouter() { return make3DRouter(kX, kY, {2, 0, 2}, {0, 2, 2}, {1, 2, 3}); }
 
 // A random walk of n steps over the layered grid, revisits allowed.
 std::vector<RPoint> randomPath(std::mt19937& rng, int n) {
@@ -59,7 +46,7 @@ TEST(Commit3D, RandomPathsChargeExactlyTheirStepsAndRipUpRestoresEverything) {
     for (unsigned seed = 1; seed <= 20; ++seed) {
         SCOPED_TRACE(seed);
         std::mt19937 rng(seed);
-        auto r = make3DRouter();
+        auto r = makeRouter();
         r->costMode3D = seed % 2 ? 3 : 2;
         r->history3DMode = static_cast<int>(seed % 2);
         // One net of four connections (some sharing steps) and three single ones.
@@ -134,7 +121,7 @@ TEST(Commit3D, RandomPathsChargeExactlyTheirStepsAndRipUpRestoresEverything) {
 }
 
 TEST(Commit3D, SharedViaCountsOnceAndOverflowIsWeightedByPitch) {
-    auto r = make3DRouter();
+    auto r = makeRouter();
     r->history3DMode = 1;
     Net net;
     net.twopin.resize(2);

@@ -18,21 +18,6 @@
 
 namespace {
 
-std::unique_ptr<GlobalRouter> makeRouter(int X, int Y, std::vector<int> h, std::vector<int> v) {
-    std::vector<int> pitch(h.size(), 1);
-    auto r = std::make_unique<GlobalRouter>(X, Y, static_cast<int>(h.size()), 10, 10, h, v, pitch);
-    std::vector<RPoint> adj;
-    std::vector<int> cap;
-    testing::internal::CaptureStdout();
-    r->initial2DGraph(adj, cap);
-    testing::internal::GetCapturedStdout();
-    r->viaCost = 1;
-    init3DPlain(*r, h, v);
-    r->costMode3D = 3;
-    r->initialFunc_3Dmap();
-    return r;
-}
-
 // Whole-number planar costs, so that no 0.01 margin decides anything, and one
 // via cost for the whole grid, so that no route gains by doubling back in a
 // column to change layers at a cheaper via (the snaking sweeps do not).
@@ -101,7 +86,7 @@ TwoPin connection(Net& net, Point from, Point to) {
 }  // namespace
 
 TEST(Kernels3D, MonotoneAndSnakingPathsCostTheShortestPathOverTheirMoves) {
-    auto r = makeRouter(7, 6, {3, 3, 3}, {3, 3, 3});
+    auto r = make3DRouter(7, 6, {3, 3, 3}, {3, 3, 3});
     Net net;
     net.twopin.resize(1);
     for (unsigned seed = 1; seed <= 30; ++seed) {
@@ -154,7 +139,7 @@ TEST(Kernels3D, MonotoneAndSnakingPathsCostTheShortestPathOverTheirMoves) {
 
 TEST(Kernels3D, PlanarStepsGoToALayerWithTracksInTheirDirection) {
     // Layer 0 has no horizontal tracks: a run along a row climbs to layer 1 and back.
-    auto r = makeRouter(6, 3, {0, 4, 0}, {4, 0, 4});
+    auto r = make3DRouter(6, 3, {0, 4, 0}, {4, 0, 4});
     Net net;
     net.twopin.resize(1);
     TwoPin tp = connection(net, Point(0, 1, 0), Point(4, 1, 0));
@@ -172,7 +157,7 @@ TEST(Kernels3D, PlanarStepsGoToALayerWithTracksInTheirDirection) {
 }
 
 TEST(Kernels3D, EscapeDetoursAroundAnExpensiveRow) {
-    auto r = makeRouter(6, 4, {3, 3}, {3, 3});
+    auto r = make3DRouter(6, 4, {3, 3}, {3, 3});
     for (FuncCost& f : r->graph.func_map) f = FuncCost{1.0f, 1.0f, 50.0f};
     for (int x = 0; x < 6; ++x)
         for (int z = 0; z < 2; ++z) r->graph.func(x, 1, z).horizontal = 100.0f;
@@ -189,7 +174,7 @@ TEST(Kernels3D, EscapeDetoursAroundAnExpensiveRow) {
 }
 
 TEST(Kernels3D, NoMeetingPointKeepsThePath) {
-    auto r = makeRouter(5, 5, {3, 3}, {3, 3});
+    auto r = make3DRouter(5, 5, {3, 3}, {3, 3});
     Net net;
     net.twopin.resize(1);
     TwoPin tp = connection(net, Point(0, 0, 0), Point(3, 2, 1));
@@ -210,7 +195,7 @@ TEST(Kernels3D, NoMeetingPointKeepsThePath) {
 }
 
 TEST(Kernels3D, EndsInOneColumnOrRowGetTheStraightPath) {
-    auto r = makeRouter(6, 6, {2, 2}, {2, 2});
+    auto r = make3DRouter(6, 6, {2, 2}, {2, 2});
     Net net;
     net.twopin.resize(1);
     BoundingBox wide;
@@ -233,7 +218,7 @@ TEST(Kernels3D, EndsInOneColumnOrRowGetTheStraightPath) {
 }
 
 TEST(Kernels3D, ViaOnlyPathsCountNoPlanarOverflow) {
-    auto r = makeRouter(4, 4, {0, 1}, {1, 0});
+    auto r = make3DRouter(4, 4, {0, 1}, {1, 0});
     std::vector<RPoint> vias{RPoint(1, 1, 0, 2)};
     r->graph.dem3D(1, 1, 0).via = 5;
     int h = -1, v = -1;
@@ -250,7 +235,7 @@ TEST(Kernels3D, ViaOnlyPathsCountNoPlanarOverflow) {
 }
 
 TEST(Kernels3DDeathTest, TraceBackStopsOnAnUnknownCode) {
-    auto r = makeRouter(3, 3, {1, 1}, {1, 1});
+    auto r = make3DRouter(3, 3, {1, 1}, {1, 1});
     std::fill(r->work3DDir1.begin(), r->work3DDir1.end(), 9);
     std::vector<RPoint> path;
     EXPECT_EXIT(r->monTraceBack3D(path, 1, 1, 0, r->work3DDir1.data()), ::testing::ExitedWithCode(1),
