@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
     if (cmd.mode == RunMode::RegularIspd) {
         main_ispd(db, settings, cmd.resultName.c_str(), router, control);
     } else {
-        notBuilt(cmd, "the fast routing flow");
+        main_congestion_estimator(db, settings, cmd.resultName.c_str(), router, control, false, true);
     }
 
     std::cout << "!!!!!!!!!  CPU  Total Time: " << cpuSeconds(runStart, clock()) << " seconds  !!!!!!!" << std::endl;
