@@ -57,17 +57,6 @@ TEST(ResultWriter, EachStepOncePerNetInFirstUseOrder) {
               "!\n");
 }
 
-TEST(ResultWriter, AStepOfUnknownKindIsReportedAndSkipped) {
-    NetDB db = grid();
-    db.nets.resize(1);
-    db.nets[0].twopin.resize(1);
-    db.nets[0].twopin[0].path = {RPoint(0, 0, 0, 7), RPoint(0, 0, 0, 1)};
-    testing::internal::CaptureStdout();
-    const std::string text = written(db);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR Parser 1938\n");
-    EXPECT_EQ(text, "n0 0 0\n(100,200,1)-(110,200,1)\n!\n");
-}
-
 TEST(ResultWriterDeathTest, AFileThatCannotBeOpenedEndsTheRun) {
     NetDB db = grid();
     EXPECT_EXIT(outputFile("/nonexistent_dir/out.result", db), ::testing::ExitedWithCode(1),

@@ -217,23 +217,6 @@ TEST(Kernels3D, EndsInOneColumnOrRowGetTheStraightPath) {
     }
 }
 
-TEST(Kernels3D, ViaOnlyPathsCountNoPlanarOverflow) {
-    auto r = make3DRouter(4, 4, {0, 1}, {1, 0});
-    std::vector<RPoint> vias{RPoint(1, 1, 0, 2)};
-    r->graph.dem3D(1, 1, 0).via = 5;
-    int h = -1, v = -1;
-    float hc = -1, vc = -1;
-    r->getHorVerOverflow3D(vias, h, v, hc, vc);
-    EXPECT_EQ(h + v, 0);
-    EXPECT_EQ(hc + vc, 0.0f);
-    std::vector<RPoint> wrongLayer{RPoint(1, 1, 0, 1), RPoint(1, 1, 1, 0)};
-    r->graph.dem3D(1, 1, 0).horizontal = 1;
-    r->graph.dem3D(1, 1, 1).vertical = 1;
-    r->getHorVerOverflow3D(wrongLayer, h, v, hc, vc);
-    EXPECT_EQ(h, 1);
-    EXPECT_EQ(v, 1);
-}
-
 TEST(Kernels3DDeathTest, TraceBackStopsOnAnUnknownCode) {
     auto r = make3DRouter(3, 3, {1, 1}, {1, 1});
     std::fill(r->work3DDir1.begin(), r->work3DDir1.end(), 9);
