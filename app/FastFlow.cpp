@@ -1,11 +1,10 @@
 // The fast (congestion-estimation) routing flow: decomposition, the initial
 // and fast routing schedules, then layer assignment and the outputs.
 
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "app/FlowSteps.h"
+#include "app/Route3D.h"
 #include "app/Flows.h"
 #include "database/Timer.h"
 #include "decomposition/Decompose.h"
@@ -16,10 +15,6 @@
 
 void main_congestion_estimator(NetDB& db, parameterSet& settings, const char* resultName, GlobalRouter& router,
                                controlGR& control, bool refineTrees, bool assignLayers) {
-    if (assignLayers && settings.Optimization_3D_Iteration != 0) {
-        fprintf(stderr, "3D_Optimization_Iteration: the 3D refinement is not built yet; set it to 0\n");
-        exit(1);
-    }
     router.initial2DGraph(db.adjLocate, db.adjCapacity);
     router.initialVirtualDem(db.pinCount, settings.Pin_Blockage_Factor);
     router.viaCost = settings.Via_Cost;
@@ -48,5 +43,11 @@ void main_congestion_estimator(NetDB& db, parameterSet& settings, const char* re
 
     Graph graph;
     runLayerAssignment(db, settings, graph);
+    if (settings.Optimization_3D_Iteration != 0) {
+        // With 3D rounds the result and report come from the refined 3D paths,
+        // as in the regular flow.
+        refine3DAndWrite(router, db, orders, graph, settings, control, resultName);
+        return;
+    }
     writeLayerAssignedResult(resultName, settings, graph);
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Route3D.h"
 #include "database/Timer.h"
 #include "decomposition/Decompose.h"
 #include "layer_assignment/LA.h"
@@ -32,10 +33,6 @@ void routeRegular2D(NetDB& db, parameterSet& settings, GlobalRouter& router, con
 
 void main_ispd(NetDB& db, parameterSet& settings, const char* resultName, GlobalRouter& router,
                controlGR& control) {
-    if (settings.Optimization_3D_Iteration != 0) {
-        fprintf(stderr, "3D_Optimization_Iteration: the 3D refinement is not built yet; set it to 0\n");
-        exit(1);
-    }
     std::vector<Order> orders;
     Graph graph;
 
@@ -44,6 +41,10 @@ void main_ispd(NetDB& db, parameterSet& settings, const char* resultName, Global
 
     runLayerAssignment(db, settings, graph);
 
+    if (settings.Optimization_3D_Iteration != 0) {
+        refine3DAndWrite(router, db, orders, graph, settings, control, resultName);
+        return;
+    }
     clock_t outStart = clock();
     writeLayerAssignedResult(resultName, settings, graph);
     std::cout << "Output File costs " << cpuSeconds(outStart, clock()) << " seconds" << std::endl << std::endl;

@@ -174,6 +174,8 @@ public:
     // Conversion of the 2D routes (LAConvert.cpp).
     void convertGRtoLA(NetDB& db);
     void BFS_net(ConvertMaps& maps, net& n, int stamp);
+    // Hand-back of the assigned layers into the connections' paths (LAHandBack.cpp).
+    void convertLAtoGR(NetDB& db);
 
     // Tree DP of one net (LADynamicProgram.cpp).
     // Congestion term plus the per-layer preference of one edge on layer l;

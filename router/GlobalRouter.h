@@ -292,4 +292,29 @@ public:
     // Rip-up and reroute rounds under history cost, bounded by control's round and
     // wall-clock limits; appends one entry per round to control's traces.
     void fastRouting(std::vector<Net>& nets, std::vector<Order>& orders, controlGR& control);
+
+    // ---- 3D refinement: commit, kernels and negotiation ----------------------------
+    // The 3D work arrays are X * Y * L, index (x * Y + y) * L + z.
+    int w3(int x, int y, int z) const { return (x * Y + y) * L + z; }
+    int Route3DPath(std::vector<RPoint>& path, Net& net);
+    void RipUp3D(std::vector<RPoint>& path, Net& net);
+    void initialSourceLayer(int x, int y, int z, int* dir, float* cost);
+    void changeLayer(int x, int y, int* dir, float* cost);
+    // On a shared column (s and t on one G-cell) only the source column is written.
+    void monotonic3D(const Point& s, const Point& t, int* dir, float* cost);
+    // Ends on one column (Ver) or one row (Hor) get the best straight path.
+    void snakingRoutingVer3D(const Point& s, const Point& t, const BoundingBox& box, int* dir, float* cost);
+    void snakingRoutingHor3D(const Point& s, const Point& t, const BoundingBox& box, int* dir, float* cost);
+    // Appends the steps from (x, y, z) back to the source of the map.
+    void monTraceBack3D(std::vector<RPoint>& path, int x, int y, int z, int* dir);
+    // Joins the two maps at their cheapest common G-cell and layer of the box and
+    // writes the path from `from` to `to`; false (path untouched) when there is none.
+    bool identifyPath3D(TwoPin* tp, int* dirA, float* costA, int* dirB, float* costB);
+    // The rerouting kernels leave the path ordered from `from` to `to`, with the
+    // via stacks that reach every pin layer of both end G-cells.
+    void monoRouting3D(TwoPin* tp);
+    void snakingRouting3D(TwoPin* tp, BoundingBox& box, int* dir, float* cost, bool horizontal);
+    bool escapRouting3D(TwoPin* tp, BoundingBox& box, int* dirA, float* costA, int* dirB, float* costB);
+    void getHorVerOverflow3D(std::vector<RPoint>& path, int& hOF, int& vOF, float& hCost, float& vCost);
+    void fastRouting3D(std::vector<Net>& nets, std::vector<Order>& orders, controlGR& control);
 };
