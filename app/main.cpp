@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     } else if (cmd.mode == RunMode::TwoPinDump) {
         main_get_two_pin(db, settings, cmd.resultName.c_str(), router);
     } else {
-        notBuilt(cmd, "the fast routing flow");
+        main_congestion_estimator(db, settings, cmd.resultName.c_str(), router, control, false, true);
     }
 
     std::cout << "!!!!!!!!!  CPU  Total Time: " << cpuSeconds(runStart, clock()) << " seconds  !!!!!!!" << std::endl;
