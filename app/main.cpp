@@ -77,6 +77,8 @@ int main(int argc, char** argv) {
         main_ispd(db, settings, cmd.resultName.c_str(), router, control);
     } else if (cmd.mode == RunMode::Legal) {
         main_legalizer(db, settings, cmd.resultName.c_str(), router, control);
+    } else if (cmd.mode == RunMode::Place) {
+        main_movable_router(db, settings, cmd.resultName.c_str(), router, control, false, false);
     } else if (cmd.mode == RunMode::TwoPinDump) {
         main_get_two_pin(db, settings, cmd.resultName.c_str(), router);
     } else {

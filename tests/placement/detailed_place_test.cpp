@@ -1,0 +1,265 @@
+// Local detailed placement on small hand-made rows whose best arrangement is
+// known: swaps, window reordering, moves into gaps and the local rows.
+
+#include <algorithm>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "placement/Placement.h"
+
+namespace {
+
+// One row of X bins, each 100 wide and 10 high, origin 0. Movable cells are 10
+// high; "far" anchors are NI terminals (they cut no row). After seat() the
+// sub-row holds the movable cells left to right with their legal spots and
+// right limits as legalization leaves them, and the local rows are built.
+struct HandRow {
+    Placement p;
+    std::vector<placeCell> cells;
+    std::vector<Net> nets;
+
+    explicit HandRow(int X) : X(X) { nets.reserve(64); }
+
+    int addCell(int x, int width, int type = 0) {
+        placeCell c;
+        c.id = c.index = static_cast<int>(cells.size());
+        c.xlow = x;
+        c.ylow = 0;
+        c.width = width;
+        c.height = 10;
+        c.type = type;
+        cells.push_back(c);
+        return c.index;
+    }
+    int addAnchor(int x) { return addCell(x, 1, 2); }
+
+    void build() {
+        std::vector<Row> rows(1);
+        rows[0].x = 0;
+        rows[0].y = 0;
+        rows[0].numSites = X * 100;
+        rows[0].height = 10;
+        rows[0].siteWidth = 1;
+        std::vector<int> layerCap{10};
+        p.initial(cells, rows, layerCap, X, 1, 1, 0, 0, 100, 10, 0.0, 0);
+    }
+
+    // A two-pin net between pin offsets (0, 0) of cells a and b.
+    void connect(int a, int b) {
+        nets.emplace_back();
+        Net& n = nets.back();
+        n.pins.resize(2);
+        n.pins[0].cell = a;
+        n.pins[1].cell = b;
+        n.twopin.resize(1);
+        TwoPin& tp = n.twopin[0];
+        tp.fromPin = 0;
+        tp.toPin = 1;
+        tp.parNet = &n;
+        p.cellTwoPins[a].push_back(&tp);
+        if (b != a) p.cellTwoPins[b].push_back(&tp);
+    }
+
+    void seat() {
+        SubRow* sr = p.rows[0].subRows.front();
+        std::vector<int> order;
+        for (const placeCell& c : p.cells)
+            if (c.type == 0) order.push_back(c.index);
+        std::sort(order.begin(), order.end(), [&](int a, int b) { return p.cells[a].xlow < p.cells[b].xlow; });
+        sr->cells = order;
+        for (size_t k = 0; k < order.size(); ++k) {
+            placeCell& c = p.cells[order[k]];
+            c.legX = c.xlow;
+            c.legY = c.ylow;
+            c.rightLimit = k + 1 < order.size() ? p.cells[order[k + 1]].xlow : sr->xhigh;
+        }
+        p.buildLocalRow();
+    }
+
+    placeCell& cell(int i) { return p.cells[i]; }
+    int X;
+};
+
+TEST(LocalRows, CellAcrossAColumnBoundaryBelongsToNoRowAndShortensBoth) {
+    HandRow h(3);
+    const int a = h.addCell(10, 10);
+    const int s = h.addCell(90, 20);  // straddles x = 100
+    const int b = h.addCell(150, 10);
+    h.build();
+    h.seat();
+    const Bin& b0 = h.p.bin(0, 0);
+    const Bin& b1 = h.p.bin(1, 0);
+    ASSERT_EQ(b0.localRows.size(), 1u);
+    ASSERT_EQ(b1.localRows.size(), 1u);
+    EXPECT_EQ(b0.localRows[0].xlow, 0);
+    EXPECT_EQ(b0.localRows[0].xhigh, 90);
+    EXPECT_EQ(b0.localRows[0].cells, std::vector<int>{a});
+    EXPECT_EQ(b1.localRows[0].xlow, 110);
+    EXPECT_EQ(b1.localRows[0].xhigh, 200);
+    EXPECT_EQ(b1.localRows[0].cells, std::vector<int>{b});
+    EXPECT_EQ(h.cell(b).rightLimit, 200);  // last cell of its local row
+    EXPECT_EQ(h.cell(a).rightLimit, 90);   // the straddling cell's x
+    (void)s;
+}
+
+TEST(LocalPlacement, SwapExchangesCellsTowardsTheirAnchors) {
+    HandRow h(3);
+    const int a = h.addCell(0, 10);
+    const int b = h.addCell(50, 10);
+    const int right = h.addAnchor(250);  // outside bin 0: pulled to its right end, x = 100
+    const int left = h.addAnchor(0);
+    h.build();
+    h.connect(a, right);
+    h.connect(b, left);
+    h.seat();
+    // Before: a 100 from x = 100, b 50 from x = 0; after the swap 50 and 0.
+    EXPECT_EQ(h.p.calcLocalLength(h.cell(a), 0, 0, -1), 100);
+    float t = 0;
+    EXPECT_EQ(h.p.insideBinChange(t), 100);
+    EXPECT_EQ(h.cell(a).xlow, 50);
+    EXPECT_EQ(h.cell(b).xlow, 0);
+    EXPECT_EQ(h.cell(a).legX, 50);
+    EXPECT_EQ(h.cell(a).rightLimit, 100);
+    EXPECT_EQ(h.cell(b).rightLimit, 50);
+    EXPECT_EQ(h.p.bin(0, 0).localRows[0].cells, (std::vector<int>{b, a}));
+}
+
+TEST(LocalPlacement, SwapOfZeroGainIsMadeAndCellsMustBeAtTheirLegalSpots) {
+    HandRow h(1);
+    const int a = h.addCell(0, 10);
+    const int b = h.addCell(50, 10);
+    h.build();
+    h.seat();
+    float t = 0;
+    EXPECT_EQ(h.p.insideBinChange(t), 0);
+    EXPECT_EQ(h.cell(a).xlow, 50);
+    EXPECT_EQ(h.cell(b).xlow, 0);
+
+    h.cell(b).legX = 7;  // first in the walk, out of step with its position: a fatal consistency error
+    EXPECT_EXIT(h.p.insideBinChange(t), ::testing::ExitedWithCode(1), "");
+}
+
+TEST(LocalPlacement, SwapNeedsRoomInBothSlots) {
+    HandRow h(1);
+    const int a = h.addCell(0, 10);
+    const int wide = h.addCell(10, 30);  // no room for it in a's 10-wide slot
+    const int right = h.addAnchor(99);
+    h.build();
+    h.connect(a, right);
+    h.seat();
+    float t = 0;
+    EXPECT_EQ(h.p.insideBinChange(t), 0);
+    EXPECT_EQ(h.cell(a).xlow, 0);
+    EXPECT_EQ(h.cell(wide).xlow, 10);
+}
+
+TEST(LocalPlacement, WindowTakesTheEarliestBestOrderPackedFromItsFirstCell) {
+    HandRow h(1);
+    const int a = h.addCell(10, 10);
+    const int b = h.addCell(30, 10);
+    const int c = h.addCell(60, 10);
+    const int right = h.addAnchor(100);
+    const int left = h.addAnchor(0);
+    h.build();
+    h.connect(a, right);
+    h.connect(b, left);
+    h.connect(c, left);
+    h.seat();
+    // Now 90 + 30 + 60 = 180; packed from x = 10 the best is 10 + 20 + 70 = 100,
+    // reached first by the order b, c, a.
+    float t = 0;
+    EXPECT_EQ(h.p.slidingWindow(t), 80);
+    EXPECT_EQ(h.cell(b).xlow, 10);
+    EXPECT_EQ(h.cell(c).xlow, 20);
+    EXPECT_EQ(h.cell(a).xlow, 30);
+    EXPECT_EQ(h.cell(a).legX, 30);
+    EXPECT_EQ(h.cell(b).rightLimit, 20);
+    EXPECT_EQ(h.cell(c).rightLimit, 30);
+    EXPECT_EQ(h.cell(a).rightLimit, 100);  // the window ends the row
+    EXPECT_EQ(h.p.bin(0, 0).localRows[0].cells, (std::vector<int>{b, c, a}));
+}
+
+TEST(LocalPlacement, WindowOfNoGainLeavesTheRowAlone) {
+    HandRow h(1);
+    const int a = h.addCell(10, 10);
+    const int b = h.addCell(50, 10);
+    h.build();
+    h.seat();
+    float t = 0;
+    EXPECT_EQ(h.p.slidingWindow(t), 0);
+    EXPECT_EQ(h.cell(a).xlow, 10);
+    EXPECT_EQ(h.cell(b).xlow, 50);
+    EXPECT_EQ(h.cell(a).legX, 10);
+    EXPECT_EQ(h.cell(b).legX, 50);
+}
+
+TEST(LocalPlacement, LongRowIsSearchedInWindowsOfFive) {
+    // Seven cells, each pulled to the far right except the first: only windows
+    // of five reorder, so the first cell moves at most four places per window,
+    // and after the three windows it has reached the end.
+    HandRow h(1);
+    std::vector<int> ids;
+    for (int i = 0; i < 7; ++i) ids.push_back(h.addCell(i * 10, 10));
+    const int right = h.addAnchor(100);
+    const int left = h.addAnchor(0);
+    h.build();
+    h.connect(ids[0], right);
+    for (int i = 1; i < 7; ++i) h.connect(ids[i], left);
+    h.seat();
+    float t = 0;
+    EXPECT_GT(h.p.slidingWindow(t), 0);
+    EXPECT_EQ(h.cell(ids[0]).xlow, 60);
+    std::vector<int> xs;
+    for (int id : ids) xs.push_back(h.cell(id).xlow);
+    std::sort(xs.begin(), xs.end());
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(xs[i], i * 10);
+}
+
+TEST(LocalPlacement, MoveIntoGapGoesToTheLaterOfTwoEqualGaps) {
+    HandRow h(1);
+    const int a = h.addCell(0, 10);
+    const int m = h.addCell(40, 20);  // unconnected: never moved into a gap
+    const int far = h.addAnchor(45);
+    h.build();
+    h.connect(a, far);
+    h.seat();
+    // Gap [0, 40) offers x = 30 and gap [60, 100) x = 60: both 15 from x = 45.
+    float t = 0;
+    EXPECT_EQ(h.p.replace2WhitePlace(t), 45 - 15);
+    EXPECT_EQ(h.cell(a).xlow, 60);
+    EXPECT_EQ(h.cell(a).legX, 60);
+    EXPECT_EQ(h.cell(m).xlow, 40);
+    EXPECT_EQ(h.cell(m).rightLimit, 60);
+    EXPECT_EQ(h.cell(a).rightLimit, 100);
+    EXPECT_EQ(h.p.bin(0, 0).localRows[0].cells, (std::vector<int>{m, a}));
+}
+
+TEST(LocalPlacement, MoveIntoGapStaysInsideTheBin) {
+    HandRow h(2);
+    const int a = h.addCell(0, 10);
+    const int right = h.addAnchor(180);  // in the next bin: pulled to x = 100
+    h.build();
+    h.connect(a, right);
+    h.seat();
+    float t = 0;
+    EXPECT_EQ(h.p.replace2WhitePlace(t), 90);
+    EXPECT_EQ(h.cell(a).xlow, 90);  // ends exactly on the bin's right edge
+}
+
+TEST(LocalPlacement, MedianOfTwoFarPointsIsTheirIntegerMean) {
+    HandRow h(1);
+    const int a = h.addCell(0, 10);
+    const int f1 = h.addAnchor(20);
+    const int f2 = h.addAnchor(51);
+    h.build();
+    h.connect(a, f1);
+    h.connect(a, f2);
+    int x = 0, y = 0;
+    std::vector<int> xs, ys;
+    h.p.getBestPoint(h.cell(a), x, y, xs, ys);
+    EXPECT_EQ(x, 35);
+    EXPECT_EQ(y, 0);
+}
+
+}  // namespace
