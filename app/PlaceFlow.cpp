@@ -7,6 +7,7 @@
 #include <iostream>
 #include <vector>
 
+#include "app/FlowSteps.h"
 #include "app/PlacementFlows.h"
 #include "database/PlacementWriters.h"
 #include "database/Timer.h"
@@ -32,15 +33,7 @@ void main_movable_router(NetDB& db, parameterSet& settings, const char* resultNa
         router.placement.initVirtualDem();
         router.initialRouting(db.nets, orders, settings.Pattern_Routing_Iteration,
                               settings.Monotonic_Routing_Iteration, control);
-
-        router.historyDivisor = 50.0f;
-        router.sigmoidSlope = 0.5;
-        router.historyExponent = 1.8;
-        router.costScale = 10.0f;
-        router.initialCostArray();
-        router.costOffset = static_cast<float>(settings.Wirelength_Optimization_Level);
-        router.costMode2D = 2;
-        router.initialFunc_2Dmap(2);
+        setFastScheduleCosts(router, settings);
         router.reachMapKernel = 0;
 
         router.place_and_route(db.nets, orders, control, settings.Rounds_Per_Iteration, i);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "placement/Placement.h"
+#include "tests/common/TwoPinNets.h"
 
 namespace {
 
@@ -46,20 +47,7 @@ struct HandRow {
     }
 
     // A two-pin net between pin offsets (0, 0) of cells a and b.
-    void connect(int a, int b) {
-        nets.emplace_back();
-        Net& n = nets.back();
-        n.pins.resize(2);
-        n.pins[0].cell = a;
-        n.pins[1].cell = b;
-        n.twopin.resize(1);
-        TwoPin& tp = n.twopin[0];
-        tp.fromPin = 0;
-        tp.toPin = 1;
-        tp.parNet = &n;
-        p.cellTwoPins[a].push_back(&tp);
-        if (b != a) p.cellTwoPins[b].push_back(&tp);
-    }
+    void connect(int a, int b) { addTwoPinNet(nets, p.cellTwoPins, a, b); }
 
     void seat() {
         SubRow* sr = p.rows[0].subRows.front();

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "router/GlobalRouter.h"
+#include "tests/common/TwoPinNets.h"
 
 namespace {
 
@@ -75,23 +76,12 @@ struct LoopDesign {
     // A two-pin net between the lower-left corners of two objects, routed
     // straight (the ends share a row) and committed.
     void connect(int a, int b) {
-        nets.emplace_back();
-        Net& n = nets.back();
-        n.pins.resize(2);
-        n.pins[0].cell = a;
-        n.pins[1].cell = b;
-        n.twopin.resize(1);
-        TwoPin& tp = n.twopin[0];
-        tp.fromPin = 0;
-        tp.toPin = 1;
-        tp.parNet = &n;
+        TwoPin& tp = addTwoPinNet(nets, router->placement.cellTwoPins, a, b);
         tp.from = gcellOf(a);
         tp.to = gcellOf(b);
         tp.box.Bondary(tp.from.x, tp.from.y);
         tp.box.Bondary(tp.to.x, tp.to.y);
-        router->Flat(tp.from, tp.to, tp.path, n);
-        router->placement.cellTwoPins[a].push_back(&tp);
-        if (b != a) router->placement.cellTwoPins[b].push_back(&tp);
+        router->Flat(tp.from, tp.to, tp.path, *tp.parNet);
     }
 
     // A net between two anchors across a closed edge: one unit of overflow that
