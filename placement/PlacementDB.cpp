@@ -52,6 +52,8 @@ void Placement::initial(std::vector<placeCell>& cellsIn, std::vector<Row>& rowsI
     countHistory = false;
     movableCount = 0;
     cells = cellsIn;
+    // A cell is named by its position in this vector everywhere in placement.
+    for (size_t i = 0; i < cells.size(); ++i) cells[i].index = static_cast<int>(i);
     rows = rowsIn;
     for (Row& r : rows) r.subRows.clear();
     subRowPool.clear();

@@ -40,6 +40,14 @@ struct Fixture {
         db.nets[net].pins.push_back(p);
         db.cells[cell].pins.push_back(p);
     }
+    // One net joining a cell in G-cell (0,0) and one in (2,2), decomposed; returns the first cell.
+    int twoCellNet() {
+        const int a = cell(1, 1), b = cell(25, 21);
+        pin(0, a, 1, 1);
+        pin(0, b, 1, 1);
+        decompose();
+        return a;
+    }
     void decompose() {
         testing::internal::CaptureStdout();
         router->initialPlacement(db.cells, db.rows, 0, 0, 10, 10, 0.5, 0);
@@ -117,10 +125,7 @@ TEST(MovableTree, EveryPinJoinedEvenWhenPinsCoincide) {
 
 TEST(MovableTree, MovingACellMovesItsConnectionEndsAndVirtualDemand) {
     Fixture f;
-    const int a = f.cell(1, 1), b = f.cell(25, 21);
-    f.pin(0, a, 1, 1);
-    f.pin(0, b, 1, 1);
-    f.decompose();
+    const int a = f.twoCellNet();
     Placement& p = f.router->placement;
     p.initVirtualDem();
     EXPECT_EQ(p.vdH(0, 0), 1);  // ceil(1 pin * 0.5)
@@ -143,10 +148,7 @@ TEST(MovableTree, MovingACellMovesItsConnectionEndsAndVirtualDemand) {
 
 TEST(MovableTree, ClearCellInfoEmptiesListsAndHistory) {
     Fixture f;
-    const int a = f.cell(1, 1), b = f.cell(25, 21);
-    f.pin(0, a, 1, 1);
-    f.pin(0, b, 1, 1);
-    f.decompose();
+    f.twoCellNet();
     Placement& p = f.router->placement;
     p.bin(0, 0).history = 3;
     p.countHistory = true;
