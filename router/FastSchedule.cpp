@@ -29,8 +29,9 @@ void sortByOverflow(GlobalRouter& r, std::vector<Order>& orders, int areaSign) {
     for (Order& o : orders) {
         int hOF = 0, vOF = 0;
         const int of = overflowOf(r, o.twopin, hOF, vOF);
-        const int area = (absDx(*o.twopin) + 1) * (absDy(*o.twopin) + 1);
-        o.key = static_cast<double>(60 * of + areaSign * area);
+        // In 64 bits: the pin box of a very large grid exceeds an int.
+        const long long area = static_cast<long long>(absDx(*o.twopin) + 1) * (absDy(*o.twopin) + 1);
+        o.key = static_cast<double>(60LL * of + areaSign * area);
     }
     std::sort(orders.begin(), orders.end());
 }
@@ -192,9 +193,9 @@ void GlobalRouter::fastRouting(std::vector<Net>&, std::vector<Order>& orders, co
             ++rerouted;
             ++tp->ripupCount;
             Net& net = *tp->parNet;
-            int dx = absDx(*tp);
-            int dy = absDy(*tp);
-            if (tp->ripupCount <= 1 && r <= 9 && dx * dy > 0) {
+            const int dx = absDx(*tp);
+            const int dy = absDy(*tp);
+            if (tp->ripupCount <= 1 && r <= 9 && dx > 0 && dy > 0) {
                 monotonicReroute(*this, tp);
                 continue;
             }

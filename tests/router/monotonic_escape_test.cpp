@@ -1,4 +1,4 @@
-// Monotonic, snaking and escape routing on small grids whose edge costs are set
+// Monotonic, snaking and escape routing kernels on small grids whose edge costs are set
 // by hand, so that the best path and every tie are known.
 
 #include <gtest/gtest.h>
@@ -32,24 +32,16 @@ BoundingBox boxOf(int lx, int ly, int ux, int uy) {
     return b;
 }
 
-TwoPin& addConnection(Net& net, Point from, Point to, BoundingBox box) {
-    TwoPin tp;
+// A one-connection net (the net must outlive the returned connection).
+TwoPin& connection(Net& net, Point from, Point to, BoundingBox box) {
+    net.twopin.resize(1);
+    TwoPin& tp = net.twopin[0];
     tp.from = from;
     tp.to = to;
     tp.parNet = &net;
-    net.twopin.push_back(tp);
-    net.twopin.back().box = box;  // a copy does not keep the box
-    return net.twopin.back();
+    tp.box = box;
+    return tp;
 }
-
-// Steps as (hori, x, y) triples.
-std::vector<std::vector<int>> steps(const std::vector<RPoint>& path) {
-    std::vector<std::vector<int>> out;
-    for (const RPoint& p : path) out.push_back({p.hori, p.x, p.y});
-    return out;
-}
-
-using Steps = std::vector<std::vector<int>>;
 
 }  // namespace
 
@@ -68,15 +60,9 @@ TEST(PseudoMonotonic, TiesGoToTheXMoveAndOnlyTurnsPayTheBend) {
     std::vector<RPoint> path;
     r->monTraceBack(path, 2, 2, dir);
     EXPECT_EQ(steps(path), (Steps{{1, 1, 2}, {1, 0, 2}, {0, 0, 1}, {0, 0, 0}}));
-
-    // Towards smaller x and y the codes are 3 and 2; a cheap column draws the path.
-    for (int y = 0; y < 2; ++y) r->mapCostAt(0, 0, y) = 0.5f;
-    Point s2(2, 2, 0), t2(0, 0, 0);
-    r->pseudoMonotonic(s2, t2, dir, cost);
-    path.clear();
-    r->monTraceBack(path, 0, 0, dir);
-    EXPECT_EQ(steps(path), (Steps{{0, 0, 0}, {0, 0, 1}, {1, 0, 2}, {1, 1, 2}}));
 }
+
+namespace {
 
 // Column x = 1 of a 2 by 3 box is swept up and then down; the way down from
 // (1, 1) to (1, 0) gains `gain` over the horizontal move into (1, 0).
@@ -96,7 +82,7 @@ void snakeScenario(bool transposed, float gain, const Steps& want) {
     Net net;
     Point from(0, 0, 0);
     Point to = transposed ? Point(0, 1, 0) : Point(1, 0, 0);
-    TwoPin& tp = addConnection(net, from, to, transposed ? boxOf(0, 0, 2, 1) : boxOf(0, 0, 1, 2));
+    TwoPin& tp = connection(net, from, to, transposed ? boxOf(0, 0, 2, 1) : boxOf(0, 0, 1, 2));
     r->snakingRouting(&tp, tp.box, r->workDir1.data(), r->workCost1.data(), transposed);
     Steps got = steps(tp.path);
     if (transposed)
@@ -108,16 +94,16 @@ void snakeScenario(bool transposed, float gain, const Steps& want) {
     EXPECT_TRUE(joins(tp.path, from, to));
 }
 
-TEST(SnakingRouting, BackwardSweepTakesOnlyGainsAboveOneHundredth) {
+}  // namespace
+
+TEST(SnakingRouting, BackwardSweepTakesOnlyGainsAboveOneHundredthForwardTiesGoHorizontal) {
     const Steps snake{{0, 1, 0}, {0, 1, 1}, {1, 0, 2}, {0, 0, 1}, {0, 0, 0}};
     const Steps direct{{1, 0, 0}};
     for (bool transposed : {false, true}) {
         snakeScenario(transposed, 0.02f, snake);
         snakeScenario(transposed, 0.005f, direct);
     }
-}
-
-TEST(SnakingRouting, ForwardSweepTiesGoToTheHorizontalMove) {
+    // (1, 1) is reached at 2 both ways; both kernels take the move from the left.
     auto r = uniformRouter(2, 2, 1.0f);
     Point s(0, 0, 0), t(1, 1, 0);
     BoundingBox box = boxOf(0, 0, 1, 1);
@@ -125,39 +111,29 @@ TEST(SnakingRouting, ForwardSweepTiesGoToTheHorizontalMove) {
     EXPECT_EQ(r->workDir1[r->xyIdx(1, 1)], 1);
     r->snakingRoutingHor(s, t, box, r->workDir1.data(), r->workCost1.data());
     EXPECT_EQ(r->workDir1[r->xyIdx(1, 1)], 1);
-    EXPECT_EQ(r->workCost1[r->xyIdx(1, 1)], 2.0f);
 }
 
 TEST(SnakingRouting, EndsOnTheMonotoneLineGiveTheStraightRun) {
-    // Codes left by an earlier kernel must not be read.
-    auto fill = [](GlobalRouter& r) {
-        std::fill(r.workDir1.begin(), r.workDir1.end(), 3);
-        std::fill(r.workCost1.begin(), r.workCost1.end(), -5.0f);
+    struct Case {
+        int X, Y;
+        Point from, to;
+        bool horizontal;
+        Steps want;
+    } cases[] = {
+        {4, 4, Point(2, 0, 0), Point(2, 3, 0), false, {{0, 2, 2}, {0, 2, 1}, {0, 2, 0}}},
+        {4, 4, Point(3, 1, 0), Point(0, 1, 0), true, {{1, 0, 1}, {1, 1, 1}, {1, 2, 1}}},
+        {1, 5, Point(0, 4, 0), Point(0, 1, 0), false, {{0, 0, 1}, {0, 0, 2}, {0, 0, 3}}},  // one G-cell wide
+        {5, 1, Point(1, 0, 0), Point(3, 0, 0), true, {{1, 2, 0}, {1, 1, 0}}},              // one G-cell high
     };
-    {
-        auto r = uniformRouter(4, 4, 1.0f);
-        fill(*r);
+    for (const Case& c : cases) {
+        auto r = uniformRouter(c.X, c.Y, 1.0f);
+        // Codes left by an earlier kernel must not be read.
+        std::fill(r->workDir1.begin(), r->workDir1.end(), 3);
         Net net;
-        TwoPin& tp = addConnection(net, Point(2, 0, 0), Point(2, 3, 0), boxOf(0, 0, 3, 3));
-        r->snakingRouting(&tp, tp.box, r->workDir1.data(), r->workCost1.data(), false);
-        EXPECT_EQ(steps(tp.path), (Steps{{0, 2, 2}, {0, 2, 1}, {0, 2, 0}}));
-        TwoPin& row = addConnection(net, Point(3, 1, 0), Point(0, 1, 0), boxOf(0, 0, 3, 3));
-        r->snakingRouting(&row, row.box, r->workDir1.data(), r->workCost1.data(), true);
-        EXPECT_EQ(steps(row.path), (Steps{{1, 0, 1}, {1, 1, 1}, {1, 2, 1}}));
+        TwoPin& tp = connection(net, c.from, c.to, boxOf(0, 0, c.X - 1, c.Y - 1));
+        r->snakingRouting(&tp, tp.box, r->workDir1.data(), r->workCost1.data(), c.horizontal);
+        EXPECT_EQ(steps(tp.path), c.want) << c.X << " by " << c.Y;
     }
-    // Grids one G-cell wide and one G-cell high.
-    auto narrow = uniformRouter(1, 5, 1.0f);
-    fill(*narrow);
-    Net n1;
-    TwoPin& col = addConnection(n1, Point(0, 4, 0), Point(0, 1, 0), boxOf(0, 0, 0, 4));
-    narrow->snakingRouting(&col, col.box, narrow->workDir1.data(), narrow->workCost1.data(), false);
-    EXPECT_EQ(steps(col.path), (Steps{{0, 0, 1}, {0, 0, 2}, {0, 0, 3}}));
-    auto flat = uniformRouter(5, 1, 1.0f);
-    fill(*flat);
-    Net n2;
-    TwoPin& row = addConnection(n2, Point(1, 0, 0), Point(3, 0, 0), boxOf(0, 0, 4, 0));
-    flat->snakingRouting(&row, row.box, flat->workDir1.data(), flat->workCost1.data(), true);
-    EXPECT_EQ(steps(row.path), (Steps{{1, 2, 0}, {1, 1, 0}}));
 }
 
 TEST(IdentifyPath, SmallestXThenYMeetsAndSidesThatJoinCheaplyMayGrow) {
@@ -182,7 +158,7 @@ TEST(IdentifyPath, SmallestXThenYMeetsAndSidesThatJoinCheaplyMayGrow) {
     dirB[r->xyIdx(2, 1)] = 2;
     dirB[r->xyIdx(2, 2)] = -1;
     Net net;
-    TwoPin& tp = addConnection(net, Point(0, 0, 0), Point(2, 2, 0), boxOf(0, 0, 2, 2));
+    TwoPin& tp = connection(net, Point(0, 0, 0), Point(2, 2, 0), boxOf(0, 0, 2, 2));
     ASSERT_TRUE(r->identifyPath(&tp, dirA, costA, dirB, costB));
     // The half towards `from` first, then the half towards `to`.
     EXPECT_EQ(steps(tp.path), (Steps{{1, 0, 0}, {1, 1, 0}, {0, 2, 0}, {0, 2, 1}}));
@@ -194,38 +170,6 @@ TEST(IdentifyPath, SmallestXThenYMeetsAndSidesThatJoinCheaplyMayGrow) {
     EXPECT_FALSE(tp.box.growRight);
     EXPECT_TRUE(tp.box.growDown);
     EXPECT_TRUE(tp.box.growUp);
-}
-
-TEST(IdentifyPath, NoMeetingCellBelowTheCeilingLeavesThePath) {
-    auto r = uniformRouter(4, 4, 1e11f);
-    Net net;
-    TwoPin& tp = addConnection(net, Point(0, 1, 0), Point(3, 2, 0), boxOf(0, 0, 3, 3));
-    EXPECT_FALSE(r->escapRouting(&tp, tp.box, r->workDir1.data(), r->workCost1.data(), r->workDir2.data(),
-                                 r->workCost2.data()));
-    EXPECT_TRUE(tp.path.empty());
-}
-
-TEST(EscapeRouting, DetoursAroundAWallOnTheLowerSideWhenBothSidesTie) {
-    auto r = uniformRouter(5, 5, 1.0f);
-    r->mapCostAt(1, 1, 2) = 100.0f;
-    r->mapCostAt(1, 2, 2) = 100.0f;
-    for (bool snake : {false, true}) {
-        Net net;
-        TwoPin& tp = addConnection(net, Point(1, 2, 0), Point(3, 2, 0), boxOf(0, 0, 4, 4));
-        int* d1 = r->workDir1.data();
-        float* c1 = r->workCost1.data();
-        int* d2 = r->workDir2.data();
-        float* c2 = r->workCost2.data();
-        ASSERT_TRUE(snake ? r->escapSnakeRouting(&tp, tp.box, d1, c1, d2, c2)
-                          : r->escapRouting(&tp, tp.box, d1, c1, d2, c2));
-        EXPECT_TRUE(joins(tp.path, tp.from, tp.to));
-        if (!snake) {
-            // Up and around and down around meet at cost 14; (1, 1) comes first.
-            EXPECT_EQ(steps(tp.path), (Steps{{0, 1, 1}, {1, 1, 1}, {1, 2, 1}, {0, 3, 1}}));
-        } else {
-            EXPECT_EQ(tp.path.size(), 4u);  // no bend cost: any shortest detour
-        }
-    }
 }
 
 TEST(MonTraceBack, BrokenMapsEndTheRunWithAnInternalError) {
