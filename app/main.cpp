@@ -81,8 +81,10 @@ int main(int argc, char** argv) {
         main_movable_router(db, settings, cmd.resultName.c_str(), router, control, false, false);
     } else if (cmd.mode == RunMode::TwoPinDump) {
         main_get_two_pin(db, settings, cmd.resultName.c_str(), router);
-    } else {
+    } else if (cmd.mode == RunMode::FastIspd || cmd.mode == RunMode::Fast) {
         main_congestion_estimator(db, settings, cmd.resultName.c_str(), router, control, false, true);
+    } else {
+        notBuilt(cmd, "the placement flows");
     }
 
     std::cout << "!!!!!!!!!  CPU  Total Time: " << cpuSeconds(runStart, clock()) << " seconds  !!!!!!!" << std::endl;
