@@ -72,7 +72,9 @@ protected:
         ASSERT_EQ(l.status, 0) << l.out << l.err;
     }
     void writeSettings(const std::string& name, int iterations, int detailed) {
-        writeTextFile(dir + "/" + name, "Via_Cost = 1\nMaze_Routing_Timeout = 60\nPin_Blockage_Factor = 0.5\n"
+        // Three iterations also route with the block-aware capacities.
+        const std::string blockAware = iterations == 3 ? "Avoiding_Blockage_Factor = 2.0\n" : "";
+        writeTextFile(dir + "/" + name, blockAware + "Via_Cost = 1\nMaze_Routing_Timeout = 60\nPin_Blockage_Factor = 0.5\n"
                                         "Blockage_Expanding = 1\nRounds_Per_Iteration = 2\nPlacement_Iteration = " +
                                             std::to_string(iterations) +
                                             "\nLocal_Detailed_Placement = " + std::to_string(detailed) + "\n");
