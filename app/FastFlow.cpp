@@ -27,14 +27,7 @@ void main_congestion_estimator(NetDB& db, parameterSet& settings, const char* re
                           settings.Monotonic_Routing_Iteration, control);
 
     // Negotiation costs of the fast schedule.
-    router.historyDivisor = 50.0f;
-    router.sigmoidSlope = 0.5;
-    router.historyExponent = 1.8;
-    router.costScale = 10.0f;
-    router.initialCostArray();
-    router.costOffset = static_cast<float>(settings.Wirelength_Optimization_Level);
-    router.costMode2D = 2;
-    router.initialFunc_2Dmap(2);
+    setFastScheduleCosts(router, settings);
     router.fastRouting(db.nets, orders, control);
 
     if (control.verbose) printCPUTime();

@@ -6,6 +6,7 @@
 
 #include "database/Timer.h"
 #include "layer_assignment/LA.h"
+#include "router/GlobalRouter.h"
 
 namespace {
 
@@ -49,4 +50,15 @@ void writeLayerAssignedResult(const char* resultName, parameterSet& settings, Gr
         std::cout << "output overflow infomation file = " << reportName << std::endl;
         graph.outputOverflowInfo(reportName.c_str());
     }
+}
+
+void setFastScheduleCosts(GlobalRouter& router, parameterSet& settings) {
+    router.historyDivisor = 50.0f;
+    router.sigmoidSlope = 0.5;
+    router.historyExponent = 1.8;
+    router.costScale = 10.0f;
+    router.initialCostArray();
+    router.costOffset = static_cast<float>(settings.Wirelength_Optimization_Level);
+    router.costMode2D = 2;
+    router.initialFunc_2Dmap(2);
 }

@@ -17,6 +17,11 @@ void main_legalizer(NetDB& db, parameterSet& settings, const char* resultName, G
 // and writes the two-pin dump.
 void main_get_two_pin(NetDB& db, parameterSet& settings, const char* resultName, GlobalRouter& router);
 
+// Routability-driven placement: iterations of decomposition, fast routing, cell
+// moves by the router, legalization and local detailed placement; writes the .pl.
+void main_movable_router(NetDB& db, parameterSet& settings, const char* resultName, GlobalRouter& router,
+                         controlGR& control, bool, bool);
+
 // Builds the router's placement database from the design (the first step of every
 // placement flow).
 void initialPlacementFromDesign(NetDB& db, parameterSet& settings, GlobalRouter& router);

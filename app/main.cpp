@@ -19,11 +19,6 @@
 
 namespace {
 
-[[noreturn]] void notBuilt(const CommandLine& c, const char* what) {
-    fprintf(stderr, "%s: %s is not built yet\n", c.keyword.c_str(), what);
-    exit(1);
-}
-
 bool isRoutingMode(RunMode m) {
     return m == RunMode::RegularIspd || m == RunMode::FastIspd || m == RunMode::Regular ||
            m == RunMode::Legal || m == RunMode::Place || m == RunMode::Fast || m == RunMode::TwoPinDump;
@@ -74,10 +69,10 @@ int main(int argc, char** argv) {
         main_congestion_estimator(db, settings, cmd.resultName.c_str(), router, control, false, true);
     } else if (cmd.mode == RunMode::Legal) {
         main_legalizer(db, settings, cmd.resultName.c_str(), router, control);
-    } else if (cmd.mode == RunMode::TwoPinDump) {
-        main_get_two_pin(db, settings, cmd.resultName.c_str(), router);
+    } else if (cmd.mode == RunMode::Place) {
+        main_movable_router(db, settings, cmd.resultName.c_str(), router, control, false, false);
     } else {
-        notBuilt(cmd, "the re-placement flow");
+        main_get_two_pin(db, settings, cmd.resultName.c_str(), router);
     }
 
     std::cout << "!!!!!!!!!  CPU  Total Time: " << cpuSeconds(runStart, clock()) << " seconds  !!!!!!!" << std::endl;

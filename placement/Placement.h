@@ -159,6 +159,31 @@ public:
     void resetSubRow();
     void checkCellinRow();
 
+    // ---- local detailed placement ----------------------------------------------------
+    // Rebuilds every bin's local rows from the sub-rows and their cells.
+    void buildLocalRow();
+    // The three passes; each returns its summed improvement and its wall-clock seconds.
+    int insideBinChange(float& seconds);
+    int slidingWindow(float& seconds);
+    int replace2WhitePlace(float& seconds);
+    // Local wire length of c with its corner at (x, y); far ends clamped into c's bin.
+    int calcLocalLength(placeCell& c, int x, int y, int exclude);
+    int gainOfChangeTwoCell(placeCell& a, placeCell& b);
+    int getChangeGain(placeCell& a, placeCell& b);
+    int changeOrder(LocalRow& row, int start, int n, std::vector<int>& order, std::vector<int>& bestOrder);
+    void emunerateCost(LocalRow& row, int start, std::vector<int>& order, int left, std::vector<int>& bestOrder,
+                       int& bestCost, int depth);
+    // Median target of c's corner over its connections' far ends.
+    void getBestPoint(placeCell& c, int& x, int& y, std::vector<int>& xs, std::vector<int>& ys);
+    // The bin of c's corner, widened to hold c: where c's far ends are clamped.
+    struct LocalBox {
+        int left = 0, bottom = 0, right = 0, top = 0;
+    };
+    LocalBox localBox(const placeCell& c) const;
+    bool ownAndFar(int c, const TwoPin* tp, int exclude, const pinLocate*& own, const pinLocate*& far) const;
+    bool insideOwnBin(const placeCell& c) const;
+    std::vector<int> localRowSlot;  // scratch of buildLocalRow
+
 private:
     int rowOverlapY(int y1, int y2, const Row& row) const;
     float cellCost(const placeCell& c, int x, int y, int demand, const SubRow& s) const;

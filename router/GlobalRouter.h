@@ -317,4 +317,19 @@ public:
     bool escapRouting3D(TwoPin* tp, BoundingBox& box, int* dirA, float* costA, int* dirB, float* costB);
     void getHorVerOverflow3D(std::vector<RPoint>& path, int& hOF, int& vOF, float& hCost, float& vCost);
     void fastRouting3D(std::vector<Net>& nets, std::vector<Order>& orders, controlGR& control);
+
+    // ---- routing-driven re-placement and local detailed placement -------------------
+    // Moves movable cells to cheaper tiles and reroutes their connections, for
+    // `rounds` rounds while routing overflows.
+    void place_and_route(std::vector<Net>& nets, std::vector<Order>& orders, controlGR& control, int rounds,
+                         int iteration);
+    // Adds the monotone reach costs from p of one connection to accMap over box.
+    void buildCostMap(placeCell& cell, pinLocate& pin, TwoPin* twoPin, Point& p, BoundingBox& box, int* dirMap,
+                      float* accMap, int* dirMap2, float* costMap, int* dirMap3, float* costMap3);
+    // Cheapest tile of box for cell (its accumulated cost plus weighted density),
+    // first strict minimum in column-then-row order; false when no tile fits it.
+    bool chooseTile(placeCell& c, const BoundingBox& box, float baseCost, float* accMap, int& bestCol,
+                    int& bestRow);
+    // Runs the detailed-placement rounds with their console lines.
+    void localDetailedPlace(int rounds);
 };
