@@ -179,7 +179,8 @@ void GlobalRouter::fastRouting(std::vector<Net>&, std::vector<Order>& orders, co
     std::vector<RPoint> oldPath;
     for (int r = 0; r < control.maxIter && totalOF > 0; ++r) {
         srand(0);  // every round draws the same lottery sequence
-        const int mazeLimit = std::min(r * r, 65);
+        // r * r in 64 bits: a long run under a time limit passes round 46341.
+        const int mazeLimit = static_cast<int>(std::min(static_cast<long long>(r) * r, 65LL));
         const int half = (r + 1) / 2;
         int rerouted = 0;
         int looked = 0;
