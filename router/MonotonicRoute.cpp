@@ -87,6 +87,11 @@ void GlobalRouter::monTraceBack(std::vector<RPoint>& path, int x, int y, int* di
             traceFailure("left the region it traced", x, y);
         const int code = dir[xyIdx(x, y)];
         if (code == -1) return;
+        if (code < -1 || code > 3) {
+            printf("ERROR: %s %d\n", "GlobalRouter", 2896);
+            fflush(stdout);
+            exit(1);
+        }
         if (++steps >= limit) traceFailure("walked more steps than its region has G-cells", x, y);
         switch (code) {
             case 0:
@@ -101,14 +106,10 @@ void GlobalRouter::monTraceBack(std::vector<RPoint>& path, int x, int y, int* di
                 path.emplace_back(x, y, 0);
                 ++y;
                 break;
-            case 3:
+            default:  // 3
                 path.emplace_back(x, y, 1);
                 ++x;
                 break;
-            default:
-                printf("ERROR: %s %d\n", "GlobalRouter", 2896);
-                fflush(stdout);
-                exit(1);
         }
     }
 }
