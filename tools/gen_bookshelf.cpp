@@ -33,8 +33,9 @@
 // blockage also reduces, one equal to its layer's default and one edge given twice (the
 // later value counts).
 //
-// Every random choice comes from a splitmix64 stream seeded with --seed and only integer
-// arithmetic shapes the numbers, so the output is the same on every platform.
+// Every random choice comes from a splitmix64 stream seeded with --seed and integer
+// arithmetic shapes the numbers (but for the one IEEE double proportion of the blockage
+// capacities, a division and a product), so the output is the same on every platform.
 
 #include <algorithm>
 #include <cerrno>
@@ -502,7 +503,7 @@ void writeSet(const Design& d) {
 // The equivalent ISPD'08 benchmark. Capacities are worked out here independently of the
 // router: for every grid edge on a blocked layer, the union of the stretches of its
 // cross-section that the blockages cover (clipped to the die); the capacity left is
-// floor(default * uncovered / length), rounded down to whole tracks.
+// default * (uncovered / length) in double, truncated, then rounded down to whole tracks.
 void writeBenchmark(const Design& d) {
     const Options& o = d.opt;
     const long long right = o.originX + d.W, top = o.originY + d.H;
@@ -583,7 +584,8 @@ void writeBenchmark(const Design& d) {
             end = std::max(end, s.second);
         }
         const long long c = defaultCap(l, v), p = d.pitch(static_cast<int>(l));
-        long long left = c * (len - std::min(total, len)) / len / p * p;
+        const double share = static_cast<double>(len - std::min(total, len)) / static_cast<double>(len);
+        long long left = static_cast<long long>(static_cast<double>(c) * share) / p * p;
         if (left == c) continue;
         auto it = cap.find(k);
         if (it == cap.end())

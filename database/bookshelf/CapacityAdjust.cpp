@@ -135,10 +135,13 @@ void adjust_capacity(std::vector<placeCell>& cells, NetDB& db) {
         const long long len = hori ? db.tileH : db.tileW;
         overlap = std::clamp<long long>(overlap, 0, len);
         if (overlap == 0) continue;
-        const long long c = hori ? db.hCap[k] : db.vCap[k];
+        const int c = hori ? db.hCap[k] : db.vCap[k];
         const int pitch = db.pitch[k];
-        // The uncovered share of the capacity, exactly, in whole tracks.
-        long long reduced = c * (len - overlap) / len;
+        // The uncovered share of the capacity, taken in double and truncated,
+        // then rounded down to whole tracks.
+        const double share = static_cast<double>(len - overlap) / static_cast<double>(len);
+        long long reduced = static_cast<long long>(c * share);
+        if (reduced < 0) reduced = 0;
         reduced = reduced / pitch * pitch;
         if (reduced == c) continue;
         const int tracks = static_cast<int>(reduced / pitch);

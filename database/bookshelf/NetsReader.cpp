@@ -63,6 +63,10 @@ public:
                 if (blocksRead)
                     sc_.fail("more net blocks than the " + std::to_string(declared) + " of NumNets");
                 sc_.fail("a net block before the NumNets and NumPins entries");
+            } else if (blocksRead && declared > 0 && (t[0] == 'o' || t[0] == 'p' || t[0] == 'A')) {
+                const netInfo& last = db_.netInfos.back();
+                sc_.fail("net " + shown(last.name) + " has more pin lines than its NetDegree " +
+                         std::to_string(last.pins.size()));
             } else {
                 sc_.skipLine();
             }

@@ -339,6 +339,8 @@ TEST(BookshelfReader, RefusesMalformedNets) {
     expectRefused("d.nets", replaced("d.nets", "NumNets : 2\n", "NumNets : 3\n"), "d\\.nets:11: the file ends after 2 of the 3 nets");
     expectRefused("d.nets", replaced("d.nets", "NetDegree : 3 n0", "NetDegree : 2 n0"),
                   "d\\.nets:8: net \"n0\" has more pin lines than its NetDegree 2");
+    expectRefused("d.nets", replaced("d.nets", "NetDegree : 2 n1", "NetDegree : 1 n1"),
+                  "d\\.nets:11: net \"n1\" has more pin lines than its NetDegree 1");
     expectRefused("d.nets", replaced("d.nets", "NetDegree : 3 n0", "NetDegree : 4 n0"),
                   "d\\.nets:9: net \"n0\" has 3 pin lines, fewer than its NetDegree 4");
     expectRefused("d.nets", replaced("d.nets", "  o1 O", "  x1 O"), "d\\.nets:7: object name \"x1\" does not begin with o, p or A");
