@@ -108,8 +108,8 @@ void preProcess(NetDB& db, NIPointTable& table) {
     long long maxX = -1, maxY = -1;
     int same[5] = {0, 0, 0, 0, 0};
     for (const auto& entry : table.counts) {
-        const long long x = table.originX + entry.first / table.height;
-        const long long y = table.originY + entry.first % table.height;
+        const long long x = table.originX + static_cast<long long>(entry.first >> 32);
+        const long long y = table.originY + static_cast<long long>(entry.first & 0xffffffffu);
         const int n = entry.second;
         if (n <= 4) ++same[n];
         if (n > maxCount || (n == maxCount && (x < maxX || (x == maxX && y < maxY)))) {

@@ -55,12 +55,15 @@ bool eqMacro(const Macro& probe, const Macro& m);
 struct NIPointTable {
     long long originX = 0, originY = 0;  // the die's lower-left corner
     long long width = 0, height = 0;     // the die's extent in design units
-    std::unordered_map<long long, int> counts;
+    std::unordered_map<std::uint64_t, int> counts;
 
     bool inside(long long x, long long y) const {
         return x >= originX && y >= originY && x - originX < width && y - originY < height;
     }
-    long long key(long long x, long long y) const { return (x - originX) * height + (y - originY); }
+    // Offsets from the origin of int points on the die are below 2^32: one word holds both.
+    std::uint64_t key(long long x, long long y) const {
+        return static_cast<std::uint64_t>(x - originX) << 32 | static_cast<std::uint64_t>(y - originY);
+    }
     // 0 for a point outside the die or without NI terminal.
     int count(long long x, long long y) const;
     void clear(long long x, long long y);

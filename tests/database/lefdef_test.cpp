@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <climits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -244,6 +245,20 @@ TEST(PreProcess, NIPointsCountedFromTheDieOrigin) {
     EXPECT_EQ(table.count(1000, 2000), 10);
     EXPECT_EQ(table.count(1399, 2399), 1);
     EXPECT_EQ(table.count(0, 0), 0);
+
+    // A die of 2^33 units each way from the lowest int: points 2^31 apart stay apart.
+    NetDB huge;
+    huge.gridX = huge.gridY = 8;
+    huge.tileW = huge.tileH = 1 << 30;
+    huge.originX = huge.originY = INT_MIN;
+    for (int i = 0; i < 10; ++i) huge.cells.push_back(makeCell(i, 2, INT_MIN, INT_MIN, 0, 0));
+    huge.cells.push_back(makeCell(10, 2, 0, INT_MIN, 0, 0));
+    huge.cells.push_back(makeCell(11, 2, INT_MAX, INT_MAX, 0, 0));
+    testing::internal::CaptureStdout();
+    preProcess(huge, table);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "maxCount=10  maxX=-2147483648  maxY=-2147483648\nsame[1]=2  same[2]=0  same[3]=0  same[4]=0\n");
+    EXPECT_EQ(table.count(INT_MAX, INT_MAX), 1);
 
     // An eleventh terminal on one point, and one left of the die, end the run.
     NetDB eleven = db;
