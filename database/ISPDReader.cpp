@@ -19,7 +19,16 @@
 #include "database/Parser.h"
 #include "database/Settings.h"
 
+RefusalHandler ispdRefusal = nullptr;
+
 namespace {
+
+// Largest layer count, pitch and per-edge track total accepted: far beyond any
+// real design, and small enough that per-layer tables stay small and every
+// track and overflow sum over the grid fits the router's integers.
+constexpr int kMaxLayers = 1000;
+constexpr int kMaxPitch = 100000;
+constexpr int kMaxTracks = 1000000;
 
 // Open-addressing set of non-negative keys, reused from net to net; it replaces
 // the linear duplicate scan for nets with many pin lines.
@@ -75,7 +84,7 @@ public:
         std::vfprintf(stderr, fmt, ap);
         va_end(ap);
         std::fputc('\n', stderr);
-        std::exit(1);
+        endRefused(ispdRefusal);
     }
 
     // Line number of the last line of the file, for a read that ran past the end.
@@ -222,13 +231,16 @@ struct IspdReader {
         if (!sc.line(b, e)) sc.endsEarly(what);
     }
 
-    // Two words, then one value per layer.
-    void perLayerList(const char* title, std::vector<int>& out, std::vector<int>* lines = nullptr) {
+    // Two words, then one value per layer, each at least `lowest`.
+    void perLayerList(const char* title, std::vector<int>& out, std::vector<int>* lines = nullptr,
+                      long long lowest = INT_MIN) {
         std::string before = std::string("the ") + title + " line";
         skipWord(before.c_str());
         skipWord(before.c_str());
         for (int l = 0; l < db.layerNum; ++l) {
             out[l] = num([&] { return std::string("the ") + title + " of layer " + std::to_string(l + 1); });
+            if (out[l] < lowest)
+                sc.fail(sc.currentLine(), "the %s of layer %d is %d; it must be %lld or more", title, l + 1, out[l], lowest);
             if (lines) (*lines)[l] = sc.currentLine();
         }
     }
@@ -250,7 +262,8 @@ void IspdReader::readGridAndRules() {
         sc.fail(at, "the grid line cannot be read (expected \"grid X Y L\")");
     if (g[0] < 1 || g[1] < 1 || g[2] < 1)
         sc.fail(at, "the grid needs at least one G-cell in x and in y and one layer (got %d %d %d)", g[0], g[1], g[2]);
-    if (static_cast<long long>(g[0]) * g[1] * g[2] > INT_MAX)
+    if (g[2] > kMaxLayers) sc.fail(at, "the grid has %d layers; at most %d are accepted", g[2], kMaxLayers);
+    if (static_cast<long long>(g[0]) * g[1] > INT_MAX / g[2])
         sc.fail(at, "the grid of %d by %d G-cells on %d layers is too large", g[0], g[1], g[2]);
     db.gridX = g[0];
     db.gridY = g[1];
@@ -262,27 +275,36 @@ void IspdReader::readGridAndRules() {
     std::vector<int> viaSpacing(L, 0);
     std::vector<int> spacingLine(L, 0);
 
-    perLayerList("vertical capacity", db.vCap);
-    perLayerList("horizontal capacity", db.hCap);
-    perLayerList("minimum width", db.minWidth);
-    perLayerList("minimum spacing", db.minSpacing, &spacingLine);
+    std::vector<int> vCapLine(L, 0), hCapLine(L, 0);
+    perLayerList("vertical capacity", db.vCap, &vCapLine, 0);
+    perLayerList("horizontal capacity", db.hCap, &hCapLine, 0);
+    perLayerList("minimum width", db.minWidth, nullptr, 0);
+    perLayerList("minimum spacing", db.minSpacing, &spacingLine, 0);
     for (int l = 0; l < L; ++l) {
         long long pitch = static_cast<long long>(db.minWidth[l]) + db.minSpacing[l];
-        if (pitch <= 0 || pitch > INT_MAX)
-            sc.fail(spacingLine[l], "layer %d has pitch %lld (minimum width %d + minimum spacing %d); it must be positive",
-                    l + 1, pitch, db.minWidth[l], db.minSpacing[l]);
+        if (pitch <= 0 || pitch > kMaxPitch)
+            sc.fail(spacingLine[l], "layer %d has pitch %lld (minimum width %d + minimum spacing %d); it must be 1 to %d",
+                    l + 1, pitch, db.minWidth[l], db.minSpacing[l], kMaxPitch);
         db.pitch[l] = static_cast<int>(pitch);
     }
     perLayerList("via spacing", viaSpacing);
 
-    db.totalVerticalTracks = 0;
-    db.totalHorizontalTracks = 0;
+    // Tracks per layer and their totals; the totals are the 2D capacities of
+    // an edge, so every sum the router forms from them stays far inside int.
+    long long vTotal = 0, hTotal = 0;
     for (int l = 0; l < L; ++l) {
         db.vTracks[l] = db.vCap[l] / db.pitch[l];
         db.hTracks[l] = db.hCap[l] / db.pitch[l];
-        db.totalVerticalTracks += db.vTracks[l];
-        db.totalHorizontalTracks += db.hTracks[l];
+        vTotal += db.vTracks[l];
+        hTotal += db.hTracks[l];
+        if (vTotal > kMaxTracks)
+            sc.fail(vCapLine[l], "the vertical capacities come to more than %d tracks over layers 1..%d", kMaxTracks, l + 1);
+        if (hTotal > kMaxTracks)
+            sc.fail(hCapLine[l], "the horizontal capacities come to more than %d tracks over layers 1..%d", kMaxTracks,
+                    l + 1);
     }
+    db.totalVerticalTracks = static_cast<int>(vTotal);
+    db.totalHorizontalTracks = static_cast<int>(hTotal);
 }
 
 void IspdReader::readOriginAndNetCount(int& netCount) {
@@ -414,6 +436,7 @@ void IspdReader::readAdjustments() {
 
     const int X = db.gridX, Y = db.gridY, L = db.layerNum;
     long long total = 0;
+    KeySet adjusted;
     for (int i = 0; i < count; ++i) {
         auto what = [&](const char* field) {
             return std::string("the ") + field + " of adjustment " + std::to_string(i + 1);
@@ -439,6 +462,9 @@ void IspdReader::readAdjustments() {
 
         // Only the first end's layer counts.
         int z = l1 - 1;
+        if (c < 0) sc.fail(at, "adjustment %d has capacity %d; it must be 0 or more", i + 1, c);
+        if (c / db.pitch[z] > kMaxTracks)
+            sc.fail(at, "adjustment %d has capacity %d, more than %d tracks of layer %d", i + 1, c, kMaxTracks, l1);
         RPoint edge;
         int defaultCap;
         if (x1 == x2) {
@@ -449,6 +475,11 @@ void IspdReader::readAdjustments() {
             defaultCap = db.hCap[z];
         }
         if (c == defaultCap) continue;
+        // A second line for one edge would charge its lost tracks twice.
+        const long long key = ((static_cast<long long>(z) * X + edge.x) * Y + edge.y) * 2 + edge.hori;
+        if (!adjusted.insert(key))
+            sc.fail(at, "adjustment %d names the %s edge at (%d, %d) on layer %d a second time", i + 1,
+                    edge.hori ? "horizontal" : "vertical", edge.x, edge.y, l1);
         total += c;
         db.adjLocate.push_back(edge);
         db.adjCapacity.push_back(c / db.pitch[z]);
@@ -459,21 +490,8 @@ void IspdReader::readAdjustments() {
 
 }  // namespace
 
-void Input_ISPD(const char* fileName, NetDB& db, parameterSet& settings) {
-    FILE* f = std::fopen(fileName, "rb");
-    if (!f) {
-        std::cerr << "File " << fileName << " does not exists!" << std::endl;
-        std::exit(1);
-    }
-    std::string text;
-    bool ok = loadFile(f, text);
-    std::fclose(f);
-    if (!ok) {
-        std::fprintf(stderr, "%s: the file cannot be read\n", fileName);
-        std::exit(1);
-    }
+void readIspdText(const char* fileName, const std::string& text, NetDB& db, parameterSet& settings) {
     printf("read %s\n", fileName);
-
     IspdReader r{IspdScanner(fileName, text), db};
     r.readGridAndRules();
     int netCount = 0;
@@ -483,4 +501,20 @@ void Input_ISPD(const char* fileName, NetDB& db, parameterSet& settings) {
     db.adjLocate.clear();
     db.adjCapacity.clear();
     r.readAdjustments();
+}
+
+void Input_ISPD(const char* fileName, NetDB& db, parameterSet& settings) {
+    FILE* f = std::fopen(fileName, "rb");
+    if (!f) {
+        std::cerr << "File " << fileName << " does not exists!" << std::endl;
+        endRefused(ispdRefusal);
+    }
+    std::string text;
+    bool ok = loadFile(f, text);
+    std::fclose(f);
+    if (!ok) {
+        std::fprintf(stderr, "%s: the file cannot be read\n", fileName);
+        endRefused(ispdRefusal);
+    }
+    readIspdText(fileName, text, db, settings);
 }

@@ -315,7 +315,7 @@ TEST(IspdReaderRejects, NonPositivePitchOrGcellSize) {
     expectRejected(zeroPitch + kTwoNets + "\n0\n", "5: layer 2 has pitch 0");
     std::string negPitch = h;
     negPitch.replace(negPitch.find("minimum spacing 1 1"), 19, "minimum spacing -3 1");
-    expectRejected(negPitch + kTwoNets + "\n0\n", "5: layer 1 has pitch -2");
+    expectRejected(negPitch + kTwoNets + "\n0\n", "5: the minimum spacing of layer 1 is -3; it must be 0 or more");
     std::string zeroTile = h;
     zeroTile.replace(zeroTile.find("100 200 10 20"), 13, "100 200 0 20");
     expectRejected(zeroTile + kTwoNets + "\n0\n", "7: the G-cell width and height must be positive");
