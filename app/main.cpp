@@ -4,9 +4,12 @@
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "app/CommandLine.h"
 #include "app/Flows.h"
+#include "app/OutputFiles.h"
 #include "database/NetDB.h"
 #include "database/Parser.h"
 #include "database/Settings.h"
@@ -50,6 +53,12 @@ int main(int argc, char** argv) {
     setDefaultParameter(db, settings, true);
     Input_Setting(cmd.setFile.c_str(), db, settings);
     requireRoutingSettings(cmd.setFile.c_str(), settings);
+
+    // The result and report are checked now, not after the routing.
+    std::vector<std::string> outputs;
+    if (settings.Output_Routing_Result) outputs.push_back(cmd.resultName);
+    if (settings.Output_Overflow_Information) outputs.push_back(cmd.resultName + ".ofinfo");
+    checkOutputFiles(outputs, {cmd.designFile, cmd.plFile, cmd.setFile, "POWV9.dat", "POST9.dat"});
 
     const bool ispd = cmd.mode == RunMode::RegularIspd || cmd.mode == RunMode::FastIspd;
     if (ispd) {
