@@ -45,7 +45,7 @@ public:
     void readDegree(int expected) {
         int dp = 0, ds = 0;
         if (fscanf(powv_, "d=%d\n", &dp) != 1) failPowv("expected the degree line \"d=%d\"", expected);
-        if (dp < 4 || dp > FLUTE_D) failPowv("degree %d is out of range 4..%d", dp, FLUTE_D);
+        if (dp != expected) failPowv("degree %d stands where the section of degree %d belongs", dp, expected);
         ++line_;
         if (fscanf(post_, "d=%d\n", &ds) != 1) failPost("expected the degree line \"d=%d\"", expected);
         if (ds != dp) failPost("degree %d does not match degree %d of POWV9.dat", ds, dp);
