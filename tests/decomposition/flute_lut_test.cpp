@@ -127,7 +127,15 @@ TEST_F(FluteTables, DegreeLineOutOfRangeIsRefused) {
     Tables t = synthetic();
     t.powv = replaced(t.powv, "d=4\n", "d=12\n");
     t.post = replaced(t.post, "d=4\n", "d=12\n");
-    EXPECT_EXIT(loadIn(t), testing::ExitedWithCode(1), "POWV9.dat line 1: degree 12 is out of range");
+    EXPECT_EXIT(loadIn(t), testing::ExitedWithCode(1), "POWV9.dat line 1: degree 12 stands where the section of degree 4");
+}
+
+// Sections out of order would leave a degree without tables.
+TEST_F(FluteTables, SectionsOutOfOrderAreRefused) {
+    Tables t = synthetic();
+    t.powv = replaced(t.powv, "d=5\n", "d=6\n");
+    t.post = replaced(t.post, "d=5\n", "d=6\n");
+    EXPECT_EXIT(loadIn(t), testing::ExitedWithCode(1), "degree 6 stands where the section of degree 5 belongs");
 }
 
 TEST_F(FluteTables, MismatchedDegreeLinesAreRefused) {
