@@ -55,12 +55,15 @@ inline bool split(const std::string& in, std::string& first, std::string& second
         }                                                                                  \
     } while (0)
 
-// The "grid X Y L" numbers of a benchmark's first line, 0 when absent.
-inline long long gridCells(const std::string& in) {
+// Whether a benchmark's "grid X Y L" line names a grid that the reader
+// accepts (at most 1000 layers and X * Y * L within int) with more than
+// `cells` G-cells per layer.
+inline bool acceptedGridAbove(const std::string& in, long long cells) {
     long long x = 0, y = 0, l = 0;
-    if (std::sscanf(in.c_str(), " grid %lld %lld %lld", &x, &y, &l) != 3) return 0;
-    if (x <= 0 || y <= 0 || l <= 0 || x > (1LL << 31) || y > (1LL << 31)) return 0;
-    return x * y;
+    if (std::sscanf(in.c_str(), " grid %lld %lld %lld", &x, &y, &l) != 3) return false;
+    if (x <= 0 || y <= 0 || l <= 0 || l > 1000 || x > 2147483647LL || y > 2147483647LL) return false;
+    if (x * y > 2147483647LL) return false;  // refused by the reader, no product formed here
+    return x * y > cells && x * y * l <= 2147483647LL;
 }
 
 }  // namespace fuzz

@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string in = fuzz::text(data, size);
     // Grids whose tables would not fit in memory are the grid-memory
     // estimate's refusal; the fuzzer is kept to grids it can allocate.
-    if (fuzz::gridCells(in) > 4000000) return 0;
+    if (fuzz::acceptedGridAbove(in, 4000000)) return 0;
     ispdRefusal = fuzz::unwind;
     NetDB db;
     parameterSet set;
