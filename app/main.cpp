@@ -14,6 +14,7 @@
 #include "database/Parser.h"
 #include "database/Settings.h"
 #include "database/Timer.h"
+#include "database/bookshelf/Bookshelf.h"
 #include "router/ControlGR.h"
 #include "router/GlobalRouter.h"
 
@@ -64,7 +65,9 @@ int main(int argc, char** argv) {
     if (ispd) {
         Input_ISPD(cmd.designFile.c_str(), db, settings);
     } else {
-        notBuilt(cmd, "the Bookshelf reader");
+        Input_DAC(cmd.designFile.c_str(), db, settings);
+        read_place_file(cmd.plFile.c_str(), db);
+        build_netlist_set(db, settings, db.cells);
     }
 
     if (cmd.mazeIterations != -1) settings.Maze_Routing_Iteration = cmd.mazeIterations;
@@ -78,7 +81,7 @@ int main(int argc, char** argv) {
     control.timeLimit = static_cast<float>(settings.Maze_Routing_Timeout);
     control.verbose = true;
 
-    if (cmd.mode == RunMode::RegularIspd) {
+    if (cmd.mode == RunMode::RegularIspd || cmd.mode == RunMode::Regular) {
         main_ispd(db, settings, cmd.resultName.c_str(), router, control);
     } else {
         notBuilt(cmd, "the fast routing flow");
