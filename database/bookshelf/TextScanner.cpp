@@ -16,7 +16,7 @@ TextScanner::TextScanner(const char* fileName) : file_(fileName) {
     f_ = std::fopen(fileName, "rb");
     if (!f_) {
         std::cerr << "File " << fileName << " not exists!" << std::endl;
-        std::exit(1);
+        endRefused(bookshelfRefusal);
     }
     if (std::fseek(f_, 0, SEEK_END) == 0) {
         long s = std::ftell(f_);
