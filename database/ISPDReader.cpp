@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "database/GridLimits.h"
 #include "database/NetDB.h"
 #include "database/Parser.h"
 #include "database/Settings.h"
@@ -22,13 +23,6 @@
 RefusalHandler ispdRefusal = nullptr;
 
 namespace {
-
-// Largest layer count, pitch and per-edge track total accepted: far beyond any
-// real design, and small enough that per-layer tables stay small and every
-// track and overflow sum over the grid fits the router's integers.
-constexpr int kMaxLayers = 1000;
-constexpr int kMaxPitch = 100000;
-constexpr int kMaxTracks = 1000000;
 
 // Open-addressing set of non-negative keys, reused from net to net; it replaces
 // the linear duplicate scan for nets with many pin lines.
@@ -260,11 +254,8 @@ void IspdReader::readGridAndRules() {
     int g[3];
     if (!IspdScanner::scanLine(b, e, "grid %d %d %d", g))
         sc.fail(at, "the grid line cannot be read (expected \"grid X Y L\")");
-    if (g[0] < 1 || g[1] < 1 || g[2] < 1)
-        sc.fail(at, "the grid needs at least one G-cell in x and in y and one layer (got %d %d %d)", g[0], g[1], g[2]);
-    if (g[2] > kMaxLayers) sc.fail(at, "the grid has %d layers; at most %d are accepted", g[2], kMaxLayers);
-    if (static_cast<long long>(g[0]) * g[1] > INT_MAX / g[2])
-        sc.fail(at, "the grid of %d by %d G-cells on %d layers is too large", g[0], g[1], g[2]);
+    const std::string sizeProblem = gridSizeProblem(g[0], g[1], g[2]);
+    if (!sizeProblem.empty()) sc.fail(at, "%s", sizeProblem.c_str());
     db.gridX = g[0];
     db.gridY = g[1];
     db.layerNum = g[2];
@@ -280,31 +271,15 @@ void IspdReader::readGridAndRules() {
     perLayerList("horizontal capacity", db.hCap, &hCapLine, 0);
     perLayerList("minimum width", db.minWidth, nullptr, 0);
     perLayerList("minimum spacing", db.minSpacing, &spacingLine, 0);
-    for (int l = 0; l < L; ++l) {
-        long long pitch = static_cast<long long>(db.minWidth[l]) + db.minSpacing[l];
-        if (pitch <= 0 || pitch > kMaxPitch)
-            sc.fail(spacingLine[l], "layer %d has pitch %lld (minimum width %d + minimum spacing %d); it must be 1 to %d",
-                    l + 1, pitch, db.minWidth[l], db.minSpacing[l], kMaxPitch);
-        db.pitch[l] = static_cast<int>(pitch);
+    // Pitch and tracks; the track totals are the 2D capacities of an edge.
+    const TrackProblem p = computeTracks(db);
+    if (p.kind != TrackProblem::kNone) {
+        const int line = p.kind == TrackProblem::kPitch      ? spacingLine[p.layer]
+                         : p.kind == TrackProblem::kVertical ? vCapLine[p.layer]
+                                                             : hCapLine[p.layer];
+        sc.fail(line, "%s", p.reason.c_str());
     }
     perLayerList("via spacing", viaSpacing);
-
-    // Tracks per layer and their totals; the totals are the 2D capacities of
-    // an edge, so every sum the router forms from them stays far inside int.
-    long long vTotal = 0, hTotal = 0;
-    for (int l = 0; l < L; ++l) {
-        db.vTracks[l] = db.vCap[l] / db.pitch[l];
-        db.hTracks[l] = db.hCap[l] / db.pitch[l];
-        vTotal += db.vTracks[l];
-        hTotal += db.hTracks[l];
-        if (vTotal > kMaxTracks)
-            sc.fail(vCapLine[l], "the vertical capacities come to more than %d tracks over layers 1..%d", kMaxTracks, l + 1);
-        if (hTotal > kMaxTracks)
-            sc.fail(hCapLine[l], "the horizontal capacities come to more than %d tracks over layers 1..%d", kMaxTracks,
-                    l + 1);
-    }
-    db.totalVerticalTracks = static_cast<int>(vTotal);
-    db.totalHorizontalTracks = static_cast<int>(hTotal);
 }
 
 void IspdReader::readOriginAndNetCount(int& netCount) {

@@ -58,12 +58,15 @@ inline bool split(const std::string& in, std::string& first, std::string& second
 // Whether a benchmark's "grid X Y L" line names a grid that the reader
 // accepts (at most 1000 layers and X * Y * L within int) with more than
 // `cells` G-cells per layer.
-inline bool acceptedGridAbove(const std::string& in, long long cells) {
-    long long x = 0, y = 0, l = 0;
-    if (std::sscanf(in.c_str(), " grid %lld %lld %lld", &x, &y, &l) != 3) return false;
+inline bool acceptedGridAbove(long long x, long long y, long long l, long long cells) {
     if (x <= 0 || y <= 0 || l <= 0 || l > 1000 || x > 2147483647LL || y > 2147483647LL) return false;
     if (x * y > 2147483647LL) return false;  // refused by the reader, no product formed here
     return x * y > cells && x * y * l <= 2147483647LL;
+}
+
+inline bool acceptedGridAbove(const std::string& in, long long cells) {
+    long long x = 0, y = 0, l = 0;
+    return std::sscanf(in.c_str(), " grid %lld %lld %lld", &x, &y, &l) == 3 && acceptedGridAbove(x, y, l, cells);
 }
 
 }  // namespace fuzz
