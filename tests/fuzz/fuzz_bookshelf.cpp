@@ -5,12 +5,12 @@
 // set), .scl, .shapes, .route and placement .pl files, in this order, joined
 // by the separator. The readers take file names, so the parts are written to
 // a scratch folder of this process first.
+#include "tests/fuzz/DesignInvariants.h"
 #include "tests/fuzz/FuzzHarness.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
 #include <vector>
 
 #include "database/NetDB.h"
@@ -88,23 +88,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const fuzz::Refused&) {
         return 0;
     }
-    const int X = db.gridX, Y = db.gridY, L = db.layerNum;
-    FUZZ_EXPECT(X >= 1 && Y >= 1 && L >= 1 && static_cast<long long>(X) * Y * L <= INT_MAX);
-    FUZZ_EXPECT(static_cast<int>(db.pitch.size()) == L && static_cast<int>(db.hTracks.size()) == L);
-    long long h = 0, v = 0;
-    for (int l = 0; l < L; ++l) {
-        FUZZ_EXPECT(db.pitch[l] >= 1 && db.hTracks[l] >= 0 && db.vTracks[l] >= 0);
-        h += db.hTracks[l];
-        v += db.vTracks[l];
-    }
-    FUZZ_EXPECT(h == db.totalHorizontalTracks && v == db.totalVerticalTracks);
-    for (const Net& n : db.nets)
-        for (const Point& p : n.pin3D) FUZZ_EXPECT(p.x >= 0 && p.x < X && p.y >= 0 && p.y < Y && p.z >= 0 && p.z < L);
-    FUZZ_EXPECT(db.adjLocate.size() == db.adjCapacity.size());
-    for (size_t i = 0; i < db.adjLocate.size(); ++i) {
-        const RPoint& a = db.adjLocate[i];
-        FUZZ_EXPECT(a.z >= 0 && a.z < L && a.x >= 0 && a.y >= 0 && db.adjCapacity[i] >= 0);
-        FUZZ_EXPECT(a.hori == 0 ? a.x < X && a.y < Y - 1 : a.hori == 1 && a.x < X - 1 && a.y < Y);
-    }
+    fuzz::expectRoutableDesign(db);
     return 0;
 }
