@@ -69,7 +69,6 @@ TEST(Refusals, BenchmarkValuesThatWouldOverflowOrExhaustMemory) {
         {"adjustment_negative.gr", "18: adjustment 1 has capacity -1; it must be 0 or more"},
         {"adjustment_int_min.gr", "18: adjustment 1 has capacity -2147483648; it must be 0 or more"},
         {"adjustment_int_max.gr", "18: adjustment 1 has capacity 2147483647, more than 1000000 tracks of layer 2"},
-        {"adjustment_twice.gr", "19: adjustment 2 names the vertical edge at \\(2, 2\\) on layer 2 a second time"},
         {"pitch_too_large.gr", "5: layer 2 has pitch 200001 \\(minimum width 1 \\+ minimum spacing 200000\\); it must be 1 to 100000"},
     };
     const std::string set = goodSet();
