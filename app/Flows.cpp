@@ -1,5 +1,7 @@
 #include "app/Flows.h"
 
+#include "app/FlowSteps.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -13,24 +15,6 @@
 #include "router/FluteRefine.h"
 #include "router/GlobalRoute2D.h"
 #include "router/GlobalRouter.h"
-
-namespace {
-
-void printTotalTime() {
-    std::cout << "!!!!!!!!!  CPU  Total Time: " << cpuSeconds(totalTime, clock()) << " seconds  !!!!!!!"
-              << std::endl
-              << std::endl;
-}
-
-const char* layerAssignmentBanner(int algorithm) {
-    switch (algorithm) {
-        case 1: return "===================Start Greedy Layer Assignment===================";
-        case 2: return "===================Start DP-based Layer Assignment without Negotiation Scheme===================";
-        default: return "===================Start DP-based Layer Assignment with Negotiation Scheme===================";
-    }
-}
-
-}  // namespace
 
 void routeRegular2D(NetDB& db, parameterSet& settings, GlobalRouter& router, controlGR& control,
                     std::vector<Order>& orders) {
@@ -56,29 +40,11 @@ void main_ispd(NetDB& db, parameterSet& settings, const char* resultName, Global
     Graph graph;
 
     routeRegular2D(db, settings, router, control, orders);
-    printTotalTime();
+    printCpuTotalTime();
 
-    clock_t laStart = clock();
-    std::cout << layerAssignmentBanner(settings.Layer_Assignment_Algorithm) << std::endl;
-    graph.initialLA(db, settings.Via_Cost, settings.Pin_Blockage_Factor);
-    graph.convertGRtoLA(db);
-    switch (settings.Layer_Assignment_Algorithm) {
-        case 1: graph.fastLA(0, 0, 0, false); break;
-        case 2: graph.COLA(0, 0, 0, false); break;
-        default: graph.NVM(0, 0, 0, false); break;
-    }
-    std::cout << "Layer Assignment costs " << cpuSeconds(laStart, clock()) << " seconds" << std::endl << std::endl;
-    printTotalTime();
+    runLayerAssignment(db, settings, graph);
 
     clock_t outStart = clock();
-    std::string reportName = std::string(resultName) + ".ofinfo";
-    if (settings.Output_Routing_Result) {
-        std::cout << "output routing result = " << resultName << std::endl;
-        graph.output3Dresult(resultName);
-    }
-    if (settings.Output_Overflow_Information) {
-        std::cout << "output overflow infomation file = " << reportName << std::endl;
-        graph.outputOverflowInfo(reportName.c_str());
-    }
+    writeLayerAssignedResult(resultName, settings, graph);
     std::cout << "Output File costs " << cpuSeconds(outStart, clock()) << " seconds" << std::endl << std::endl;
 }

@@ -83,8 +83,10 @@ int main(int argc, char** argv) {
 
     if (cmd.mode == RunMode::RegularIspd || cmd.mode == RunMode::Regular) {
         main_ispd(db, settings, cmd.resultName.c_str(), router, control);
+    } else if (cmd.mode == RunMode::FastIspd || cmd.mode == RunMode::Fast) {
+        main_congestion_estimator(db, settings, cmd.resultName.c_str(), router, control, false, true);
     } else {
-        notBuilt(cmd, "the fast routing flow");
+        notBuilt(cmd, "the placement flows");
     }
 
     std::cout << "!!!!!!!!!  CPU  Total Time: " << cpuSeconds(runStart, clock()) << " seconds  !!!!!!!" << std::endl;

@@ -7,6 +7,7 @@
 #include "database/Geometry.h"
 #include "database/NetDB.h"
 #include "placement/Placement.h"
+#include "router/ControlGR.h"
 #include "router/GridIndex.h"
 #include "router/fib.h"
 
@@ -230,4 +231,38 @@ public:
     // Removes the open cell with the smallest key (heap first on equal keys);
     // null when the open set is empty.
     GridCell* popOpenSet();
+
+    // ---- monotonic, snaking and escape routing; initial and fast schedules ---------
+    // The dynamic programs write a direction map (codes: -1 source, 0 from below,
+    // 1 from the left, 2 from above, 3 from the right) and a cost map, both flat
+    // X by Y arrays indexed by xyIdx(x, y) (the work maps), only over their region.
+    // Monotone staircase from s over the rectangle of s and t, bend cost per turn.
+    void pseudoMonotonic(Point& s, Point& t, int* dir, float* cost);
+    // Monotone in y from s.y to t.y, free in x over the box's columns.
+    void snakingRoutingHor(Point& s, Point& t, BoundingBox& box, int* dir, float* cost);
+    // Monotone in x from s.x to t.x, free in y over the box's rows.
+    void snakingRoutingVer(Point& s, Point& t, BoundingBox& box, int* dir, float* cost);
+    // Appends the steps from (x, y) back to the source, in trace order. A walk that
+    // leaves `region` or takes more steps than it has G-cells is an internal error.
+    void monTraceBack(std::vector<RPoint>& path, int x, int y, int* dir);
+    void monTraceBack(std::vector<RPoint>& path, int x, int y, int* dir, const BoundingBox& region);
+    // Joins map A (grown from `from`) and map B (from `to`) at the cheapest G-cell of
+    // the connection's box, sets its growth flags and appends both halves to its path.
+    // False, with nothing appended, when no G-cell costs less than 1e11.
+    bool identifyPath(TwoPin* tp, int* dirA, float* costA, int* dirB, float* costB);
+    float minCostLeftRight(int x, int yLow, int yHigh, float* costA, float* costB);
+    float minCostTopBottom(int xLow, int xHigh, int y, float* costA, float* costB);
+    // Reroutes tp into its emptied path (not committed). Both ends on the snaking
+    // DP's monotone line give the straight path between them.
+    void snakingRouting(TwoPin* tp, BoundingBox& box, int* dir, float* cost, bool horizontal);
+    // Escape reroutes by monotone / snaking DPs from both ends; false when
+    // identifyPath finds no meeting G-cell (the path is then left empty).
+    bool escapRouting(TwoPin* tp, BoundingBox& box, int* dirA, float* costA, int* dirB, float* costB);
+    bool escapSnakeRouting(TwoPin* tp, BoundingBox& box, int* dirA, float* costA, int* dirB, float* costB);
+    // First paths: pattern rounds, then monotonic rounds over the overflowed.
+    void initialRouting(std::vector<Net>& nets, std::vector<Order>& orders, int patternRounds,
+                        int monotonicRounds, controlGR& control);
+    // Rip-up and reroute rounds under history cost, bounded by control's round and
+    // wall-clock limits; appends one entry per round to control's traces.
+    void fastRouting(std::vector<Net>& nets, std::vector<Order>& orders, controlGR& control);
 };

@@ -32,6 +32,8 @@ void build_netlist_set(NetDB& db, parameterSet& /*settings*/, std::vector<placeC
         net.id = info.id;
         net.name = info.name;
         net.pins = info.pins;
+        net.pin3D.reserve(info.pins.size());
+        net.pin2D.reserve(info.pins.size());
         sameCell.clear();
         for (const pinLocate& pin : info.pins) {
             if (pin.cell < 0 || static_cast<size_t>(pin.cell) >= cells.size()) {

@@ -49,11 +49,7 @@ public:
             if (t == "NumNets") {
                 if (declared >= 0) sc_.fail("a second NumNets entry");
                 sc_.need("the colon after NumNets");
-                declared = sc_.needInt("the net count");
-                if (declared < 0) sc_.fail("the net count " + std::to_string(declared) + " is negative");
-                // A net block takes at least 14 characters ("NetDegree : 0 n" and a line end).
-                if (static_cast<uint64_t>(declared) > sc_.fileSize() / 14 + 1)
-                    sc_.fail("the net count " + std::to_string(declared) + " is larger than the file can hold");
+                declared = sc_.needCount("the net count", 14);  // "NetDegree : 0 n" and a line end
                 db_.netInfos.assign(static_cast<size_t>(declared), netInfo());
             } else if (t == "NumPins") {
                 if (declared < 0) sc_.fail("NumPins comes before the NumNets entry");

@@ -39,11 +39,7 @@ int read_node_file(const char* fileName, std::vector<placeCell>& cells) {
         if (t == "NumNodes") {
             if (declared >= 0) sc.fail("a second NumNodes entry");
             sc.need("the colon after NumNodes");
-            declared = sc.needInt("the node count");
-            if (declared < 0) sc.fail("the node count " + std::to_string(declared) + " is negative");
-            // Every object line takes at least four characters ("o0 1 1" and a line end).
-            if (static_cast<uint64_t>(declared) > sc.fileSize() / 4 + 1)
-                sc.fail("the node count " + std::to_string(declared) + " is larger than the file can hold");
+            declared = sc.needCount("the node count", 4);  // "o0 1 1" and a line end at least
             if (sc.need("the NumTerminals entry") != "NumTerminals")
                 sc.fail("expected NumTerminals after the node count");
             sc.need("the colon after NumTerminals");

@@ -104,20 +104,10 @@ private:
         return l;
     }
 
-    // The count after a keyword; the entries are then read as tokens, so the
-    // line break and blank line before them may take any form.
-    int needCount(const char* title, uint64_t minBytesPerEntry) {
-        sc_.need("the colon");
-        int n = sc_.needInt(title);
-        if (n < 0) sc_.fail(std::string(title) + " " + std::to_string(n) + " is negative");
-        if (static_cast<uint64_t>(n) > sc_.fileSize() / minBytesPerEntry + 1)
-            sc_.fail(std::string(title) + " " + std::to_string(n) + " is larger than the file can hold");
-        return n;
-    }
-
     void readNiTerminals() {
         requireGrid("NumNiTerminals");
-        int n = needCount("the NI terminal count", 4);
+        sc_.need("the colon");
+        int n = sc_.needCount("the NI terminal count", 4);
         for (int i = 0; i < n; ++i) {
             std::string_view name = sc_.need("an NI terminal entry");
             int index = 0;
@@ -128,7 +118,8 @@ private:
 
     void readBlockages() {
         requireGrid("NumBlockageNodes");
-        int n = needCount("the blockage count", 6);
+        sc_.need("the colon");
+        int n = sc_.needCount("the blockage count", 6);
         for (int i = 0; i < n; ++i) {
             std::string_view name = sc_.need("a blockage entry");
             const char first = name[0];
@@ -157,7 +148,8 @@ private:
         requireGrid("NumEdgeCapacityAdjustments");
         if (widthLine_ == 0 || spacingLine_ == 0 || vCapLine_ == 0 || hCapLine_ == 0)
             sc_.fail("NumEdgeCapacityAdjustments comes before the capacities and wire rules it is measured against");
-        int n = needCount("the adjustment count", 14);
+        sc_.need("the colon");
+        int n = sc_.needCount("the adjustment count", 14);
         const int X = db_.gridX, Y = db_.gridY;
         for (int i = 0; i < n; ++i) {
             int x1 = sc_.needInt("the first x of an adjustment");

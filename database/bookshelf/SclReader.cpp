@@ -16,11 +16,7 @@ void read_scl_file(const char* fileName, NetDB& db) {
         if (t == "NumRows") {
             if (declared >= 0) sc.fail("a second NumRows entry");
             sc.need("the colon after NumRows");
-            declared = sc.needInt("the row count");
-            if (declared < 0) sc.fail("the row count " + std::to_string(declared) + " is negative");
-            // A row entry takes far more than 16 characters.
-            if (static_cast<uint64_t>(declared) > sc.fileSize() / 16 + 1)
-                sc.fail("the row count " + std::to_string(declared) + " is larger than the file can hold");
+            declared = sc.needCount("the row count", 16);
             db.rows.assign(static_cast<size_t>(declared), Row());
         } else if (t == "Coordinate") {
             if (declared < 0) sc.fail("a Coordinate entry before the NumRows entry");

@@ -23,11 +23,7 @@ void read_shape_file(const char* fileName, std::vector<placeCell>& cells) {
             int index = 0;
             if (!objectIndex(t, cellCount, cellCount, index, why)) sc.fail(why);
             sc.need("the colon after the object name");
-            int n = sc.needInt("the shape count");
-            if (n < 0) sc.fail("the shape count " + std::to_string(n) + " is negative");
-            // A shape line takes at least ten characters.
-            if (static_cast<uint64_t>(n) > sc.fileSize() / 10 + 1)
-                sc.fail("the shape count " + std::to_string(n) + " is larger than the file can hold");
+            int n = sc.needCount("the shape count", 10);
             sc.skipLine();
             std::vector<shape>& shapes = cells[static_cast<size_t>(index)].shapes;
             shapes.resize(static_cast<size_t>(n));

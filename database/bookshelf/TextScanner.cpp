@@ -129,6 +129,14 @@ double TextScanner::needReal(const char* what) {
     return v;
 }
 
+int TextScanner::needCount(const char* what, uint64_t minBytes) {
+    int n = needInt(what);
+    if (n < 0) fail(std::string(what) + " " + std::to_string(n) + " is negative");
+    if (static_cast<uint64_t>(n) > size_ / minBytes + 1)
+        fail(std::string(what) + " " + std::to_string(n) + " is larger than the file can hold");
+    return n;
+}
+
 void TextScanner::fail(const std::string& reason) const { failInput(file_, tokenLine_, reason); }
 
 void TextScanner::failAt(int line, const std::string& reason) const { failInput(file_, line, reason); }

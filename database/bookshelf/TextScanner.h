@@ -44,6 +44,9 @@ public:
     // Typed reads of the next token; the token must be the whole number.
     int needInt(const char* what);
     double needReal(const char* what);
+    // A count of the entries that follow: an integer of 0 or more, and no more
+    // than the file could hold at `minBytes` characters an entry.
+    int needCount(const char* what, uint64_t minBytes);
 
     [[noreturn]] void fail(const std::string& reason) const;
     [[noreturn]] void failAt(int line, const std::string& reason) const;

@@ -8,6 +8,14 @@
 
 #include "database/Geometry.h"
 
+// A path as (hori, x, y) triples, for comparing whole paths in one expectation.
+using Steps = std::vector<std::vector<int>>;
+inline Steps steps(const std::vector<RPoint>& path) {
+    Steps out;
+    for (const RPoint& p : path) out.push_back({p.hori, p.x, p.y});
+    return out;
+}
+
 // Whether the unit steps of `path` join a to b on the grid.
 inline bool joins(const std::vector<RPoint>& path, const Point& a, const Point& b) {
     if (a == b) return true;

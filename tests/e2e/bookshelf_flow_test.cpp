@@ -76,3 +76,8 @@ TEST_F(BookshelfFlow, RegularRoutesSmallSets) {
     routeAndCheck("REGULAR", "--seed 22 --cells 900 --layers 7", 3);
     routeAndCheck("REGULAR", "--seed 23 --cells 2500 --layers 9 --origin -96 -48 --tile 40 60", 2);
 }
+
+TEST_F(BookshelfFlow, FastRoutesSmallSets) {
+    routeAndCheck("FAST", "--seed 31 --cells 5 --layers 8", 1);
+    routeAndCheck("FAST", "--seed 32 --cells 1500 --layers 6 --origin -96 -48", 3);
+}
