@@ -4,11 +4,15 @@
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/AnalysisFlows.h"
 #include "app/CommandLine.h"
 #include "app/Flows.h"
 #include "app/PlacementFlows.h"
+#include "app/OutputFiles.h"
 #include "database/NetDB.h"
 #include "database/Parser.h"
 #include "database/Settings.h"
@@ -43,7 +47,18 @@ int main(int argc, char** argv) {
     Input_Setting(cmd.setFile.c_str(), db, settings);
     requireRoutingSettings(cmd.setFile.c_str(), settings);
 
+    // The result and report are checked now, not after the routing.
     const bool ispd = cmd.mode == RunMode::RegularIspd || cmd.mode == RunMode::FastIspd;
+    const bool placing = cmd.mode == RunMode::Legal || cmd.mode == RunMode::Place || cmd.mode == RunMode::TwoPinDump;
+    std::vector<std::string> outputs;
+    if (placing || settings.Output_Routing_Result) outputs.push_back(cmd.resultName);
+    if (!placing && settings.Output_Overflow_Information) outputs.push_back(cmd.resultName + ".ofinfo");
+    std::vector<std::string> inputs = {cmd.designFile, cmd.plFile, cmd.setFile, "POWV9.dat", "POST9.dat"};
+    if (!ispd) {
+        for (std::string& name : readAuxFileNames(cmd.designFile.c_str())) inputs.push_back(std::move(name));
+    }
+    checkOutputFiles(outputs, inputs);
+
     if (ispd) {
         Input_ISPD(cmd.designFile.c_str(), db, settings);
     } else {

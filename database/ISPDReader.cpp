@@ -13,11 +13,15 @@
 #include <cstdlib>
 #include <iostream>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "database/GridLimits.h"
 #include "database/NetDB.h"
 #include "database/Parser.h"
 #include "database/Settings.h"
+
+RefusalHandler ispdRefusal = nullptr;
 
 namespace {
 
@@ -75,7 +79,7 @@ public:
         std::vfprintf(stderr, fmt, ap);
         va_end(ap);
         std::fputc('\n', stderr);
-        std::exit(1);
+        endRefused(ispdRefusal);
     }
 
     // Line number of the last line of the file, for a read that ran past the end.
@@ -222,13 +226,16 @@ struct IspdReader {
         if (!sc.line(b, e)) sc.endsEarly(what);
     }
 
-    // Two words, then one value per layer.
-    void perLayerList(const char* title, std::vector<int>& out, std::vector<int>* lines = nullptr) {
+    // Two words, then one value per layer, each at least `lowest`.
+    void perLayerList(const char* title, std::vector<int>& out, std::vector<int>* lines = nullptr,
+                      long long lowest = INT_MIN) {
         std::string before = std::string("the ") + title + " line";
         skipWord(before.c_str());
         skipWord(before.c_str());
         for (int l = 0; l < db.layerNum; ++l) {
             out[l] = num([&] { return std::string("the ") + title + " of layer " + std::to_string(l + 1); });
+            if (out[l] < lowest)
+                sc.fail(sc.currentLine(), "the %s of layer %d is %d; it must be %lld or more", title, l + 1, out[l], lowest);
             if (lines) (*lines)[l] = sc.currentLine();
         }
     }
@@ -248,10 +255,8 @@ void IspdReader::readGridAndRules() {
     int g[3];
     if (!IspdScanner::scanLine(b, e, "grid %d %d %d", g))
         sc.fail(at, "the grid line cannot be read (expected \"grid X Y L\")");
-    if (g[0] < 1 || g[1] < 1 || g[2] < 1)
-        sc.fail(at, "the grid needs at least one G-cell in x and in y and one layer (got %d %d %d)", g[0], g[1], g[2]);
-    if (static_cast<long long>(g[0]) * g[1] * g[2] > INT_MAX)
-        sc.fail(at, "the grid of %d by %d G-cells on %d layers is too large", g[0], g[1], g[2]);
+    const std::string sizeProblem = gridSizeProblem(g[0], g[1], g[2]);
+    if (!sizeProblem.empty()) sc.fail(at, "%s", sizeProblem.c_str());
     db.gridX = g[0];
     db.gridY = g[1];
     db.layerNum = g[2];
@@ -262,27 +267,20 @@ void IspdReader::readGridAndRules() {
     std::vector<int> viaSpacing(L, 0);
     std::vector<int> spacingLine(L, 0);
 
-    perLayerList("vertical capacity", db.vCap);
-    perLayerList("horizontal capacity", db.hCap);
-    perLayerList("minimum width", db.minWidth);
-    perLayerList("minimum spacing", db.minSpacing, &spacingLine);
-    for (int l = 0; l < L; ++l) {
-        long long pitch = static_cast<long long>(db.minWidth[l]) + db.minSpacing[l];
-        if (pitch <= 0 || pitch > INT_MAX)
-            sc.fail(spacingLine[l], "layer %d has pitch %lld (minimum width %d + minimum spacing %d); it must be positive",
-                    l + 1, pitch, db.minWidth[l], db.minSpacing[l]);
-        db.pitch[l] = static_cast<int>(pitch);
+    std::vector<int> vCapLine(L, 0), hCapLine(L, 0);
+    perLayerList("vertical capacity", db.vCap, &vCapLine, 0);
+    perLayerList("horizontal capacity", db.hCap, &hCapLine, 0);
+    perLayerList("minimum width", db.minWidth, nullptr, 0);
+    perLayerList("minimum spacing", db.minSpacing, &spacingLine, 0);
+    // Pitch and tracks; the track totals are the 2D capacities of an edge.
+    const TrackProblem p = computeTracks(db);
+    if (p.kind != TrackProblem::kNone) {
+        const int line = p.kind == TrackProblem::kPitch      ? spacingLine[p.layer]
+                         : p.kind == TrackProblem::kVertical ? vCapLine[p.layer]
+                                                             : hCapLine[p.layer];
+        sc.fail(line, "%s", p.reason.c_str());
     }
     perLayerList("via spacing", viaSpacing);
-
-    db.totalVerticalTracks = 0;
-    db.totalHorizontalTracks = 0;
-    for (int l = 0; l < L; ++l) {
-        db.vTracks[l] = db.vCap[l] / db.pitch[l];
-        db.hTracks[l] = db.hCap[l] / db.pitch[l];
-        db.totalVerticalTracks += db.vTracks[l];
-        db.totalHorizontalTracks += db.hTracks[l];
-    }
 }
 
 void IspdReader::readOriginAndNetCount(int& netCount) {
@@ -414,6 +412,7 @@ void IspdReader::readAdjustments() {
 
     const int X = db.gridX, Y = db.gridY, L = db.layerNum;
     long long total = 0;
+    std::unordered_map<long long, size_t> adjusted;  // edge key -> entry of adjLocate
     for (int i = 0; i < count; ++i) {
         auto what = [&](const char* field) {
             return std::string("the ") + field + " of adjustment " + std::to_string(i + 1);
@@ -439,6 +438,9 @@ void IspdReader::readAdjustments() {
 
         // Only the first end's layer counts.
         int z = l1 - 1;
+        if (c < 0) sc.fail(at, "adjustment %d has capacity %d; it must be 0 or more", i + 1, c);
+        if (c / db.pitch[z] > kMaxTracks)
+            sc.fail(at, "adjustment %d has capacity %d, more than %d tracks of layer %d", i + 1, c, kMaxTracks, l1);
         RPoint edge;
         int defaultCap;
         if (x1 == x2) {
@@ -448,8 +450,18 @@ void IspdReader::readAdjustments() {
             edge = RPoint(std::min(x1, x2), y1, z, 1);
             defaultCap = db.hCap[z];
         }
+        // A later line for an edge already recorded replaces its capacity, so
+        // that no edge is charged twice (the result checker reads it the same way).
+        const long long key = ((static_cast<long long>(z) * X + edge.x) * Y + edge.y) * 2 + edge.hori;
+        const auto found = adjusted.find(key);
+        if (found != adjusted.end()) {
+            db.adjCapacity[found->second] = c / db.pitch[z];
+            if (c != defaultCap) total += c;
+            continue;
+        }
         if (c == defaultCap) continue;
         total += c;
+        adjusted.emplace(key, db.adjLocate.size());
         db.adjLocate.push_back(edge);
         db.adjCapacity.push_back(c / db.pitch[z]);
     }
@@ -459,21 +471,8 @@ void IspdReader::readAdjustments() {
 
 }  // namespace
 
-void Input_ISPD(const char* fileName, NetDB& db, parameterSet& settings) {
-    FILE* f = std::fopen(fileName, "rb");
-    if (!f) {
-        std::cerr << "File " << fileName << " does not exists!" << std::endl;
-        std::exit(1);
-    }
-    std::string text;
-    bool ok = loadFile(f, text);
-    std::fclose(f);
-    if (!ok) {
-        std::fprintf(stderr, "%s: the file cannot be read\n", fileName);
-        std::exit(1);
-    }
+void readIspdText(const char* fileName, const std::string& text, NetDB& db, parameterSet& settings) {
     printf("read %s\n", fileName);
-
     IspdReader r{IspdScanner(fileName, text), db};
     r.readGridAndRules();
     int netCount = 0;
@@ -483,4 +482,20 @@ void Input_ISPD(const char* fileName, NetDB& db, parameterSet& settings) {
     db.adjLocate.clear();
     db.adjCapacity.clear();
     r.readAdjustments();
+}
+
+void Input_ISPD(const char* fileName, NetDB& db, parameterSet& settings) {
+    FILE* f = std::fopen(fileName, "rb");
+    if (!f) {
+        std::cerr << "File " << fileName << " does not exists!" << std::endl;
+        endRefused(ispdRefusal);
+    }
+    std::string text;
+    bool ok = loadFile(f, text);
+    std::fclose(f);
+    if (!ok) {
+        std::fprintf(stderr, "%s: the file cannot be read\n", fileName);
+        endRefused(ispdRefusal);
+    }
+    readIspdText(fileName, text, db, settings);
 }

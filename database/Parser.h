@@ -1,6 +1,10 @@
 #pragma once
 // Readers of the design files.
 
+#include <string>
+
+#include "database/Refusal.h"
+
 struct NetDB;
 struct parameterSet;
 
@@ -16,3 +20,9 @@ void Input_ISPD(const char* fileName, NetDB& db, parameterSet& settings);
 // result syntax, each unit edge and via once per net. A file that cannot be
 // written ends the run with status 1 after one line on standard error.
 void outputFile(const char* fileName, NetDB& db);
+
+// The same reading of a benchmark's text, named fileName in the messages.
+void readIspdText(const char* fileName, const std::string& text, NetDB& db, parameterSet& settings);
+
+// Refusal hook of the ISPD'08 reader (see database/Refusal.h).
+extern RefusalHandler ispdRefusal;

@@ -1,6 +1,10 @@
 #pragma once
 // Run settings: built-in defaults and the .set file reader.
 
+#include <string>
+
+#include "database/Refusal.h"
+
 struct NetDB;
 
 struct parameterSet {
@@ -36,8 +40,15 @@ struct parameterSet {
 // with loadTables it then loads the FLUTE lookup tables.
 void setDefaultParameter(NetDB& db, parameterSet& set, bool loadTables);
 
-// Reads a .set file over the current values; every failure ends the process.
+// Reads a .set file over the current values; every failure ends the process
+// (through settingsRefusal).
 void Input_Setting(const char* fileName, NetDB& db, parameterSet& set);
+
+// The same reading of a .set file's text, named fileName in the messages.
+void readSettingsText(const char* fileName, const std::string& text, parameterSet& set);
+
+// Refusal hook of the .set reader (see database/Refusal.h).
+extern RefusalHandler settingsRefusal;
 
 // Ends the run with a message when a routing or placement run's settings lack
 // Via_Cost or Maze_Routing_Timeout.

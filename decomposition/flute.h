@@ -6,6 +6,10 @@
 // "POST9.dat" (the Steiner positions and tree links of each stored solution).
 // Larger nets are split until the pieces fit the tables, then merged.
 
+#include <cstdio>
+
+#include "database/Refusal.h"
+
 // Largest degree solved straight from the tables, and largest net degree.
 constexpr int FLUTE_D = 9;
 constexpr int FLUTE_MAXD = 1000;
@@ -41,6 +45,13 @@ extern FluteSolution* LUT[FLUTE_D + 1][FLUTE_MGROUP];
 
 // Loads "POWV9.dat" and "POST9.dat" from the working directory (again on every call).
 void readLUT();
+
+// Loads the tables of degrees 4 .. topDegree from two open files, which must
+// end there. A table that fails a check is refused through fluteTableRefusal.
+void loadLUT(FILE* powv, FILE* post, int topDegree = FLUTE_D);
+
+// Refusal hook of the table reader (see database/Refusal.h).
+extern RefusalHandler fluteTableRefusal;
 
 // Steiner tree of the d pins (x[i], y[i]), 2 <= d <= FLUTE_MAXD. The tables must be loaded for d > 3.
 Tree flute(int d, int* x, int* y, int acc);

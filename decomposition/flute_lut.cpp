@@ -4,7 +4,9 @@
 // 'A' upward for its code minus 55, anything else for 0. Bytes are taken as
 // unsigned, so values above 72 (codes above 127) read correctly. The files
 // are checked while they are read: a value that would index past a table
-// array ends the run with a one-line message naming the file.
+// array, a solution whose links do not form a tree, or a file that goes on
+// after its last degree section ends the run with a one-line message naming
+// the file and the position.
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -12,7 +14,11 @@
 #include <memory>
 #include <vector>
 
+#include <unistd.h>
+
 #include "decomposition/flute.h"
+
+RefusalHandler fluteTableRefusal = nullptr;
 
 int numgrp[FLUTE_D + 1] = {0, 0, 0, 0, 6, 30, 180, 1260, 10080, 90720};
 int numsoln[FLUTE_D + 1][FLUTE_MGROUP];
@@ -39,7 +45,7 @@ public:
     void readDegree(int expected) {
         int dp = 0, ds = 0;
         if (fscanf(powv_, "d=%d\n", &dp) != 1) failPowv("expected the degree line \"d=%d\"", expected);
-        if (dp < 4 || dp > FLUTE_D) failPowv("degree %d is out of range 4..%d", dp, FLUTE_D);
+        if (dp != expected) failPowv("degree %d stands where the section of degree %d belongs", dp, expected);
         ++line_;
         if (fscanf(post_, "d=%d\n", &ds) != 1) failPost("expected the degree line \"d=%d\"", expected);
         if (ds != dp) failPost("degree %d does not match degree %d of POWV9.dat", ds, dp);
@@ -55,7 +61,7 @@ private:
         vfprintf(stderr, fmt, ap);
         fputc('\n', stderr);
         va_end(ap);
-        exit(1);
+        endRefused(fluteTableRefusal);
     }
     [[noreturn]] void failPost(const char* fmt, ...) {
         va_list ap;
@@ -64,7 +70,7 @@ private:
         vfprintf(stderr, fmt, ap);
         fputc('\n', stderr);
         va_end(ap);
-        exit(1);
+        endRefused(fluteTableRefusal);
     }
 
     int postByte() {
@@ -134,8 +140,44 @@ private:
             sol.neighbour[2 * i + 1] = static_cast<unsigned char>(lo);
         }
         postByte();  // not used
+        checkTree(sol);
     }
 
+    // The links of a solution must form one tree over its 2d - 2 nodes: one
+    // root (a Steiner point naming itself), every pin hanging from a Steiner
+    // point (the merges of split nets rely on it), and every node reaching the
+    // root within 2d - 2 steps. Anything else would send the tree walks of the
+    // merges round a cycle.
+    void checkTree(const FluteSolution& sol) {
+        const int n = 2 * d_ - 2;
+        int roots = 0;
+        for (int i = 0; i < n; ++i) {
+            const int to = sol.neighbour[i];
+            if (to == i) {
+                if (i < d_) failPost("pin %d of a degree-%d solution is its tree's root", i, d_);
+                ++roots;
+            } else if (to < d_) {
+                failPost("node %d of a degree-%d solution is joined to pin %d; pins are leaves", i, d_, to);
+            }
+        }
+        if (roots != 1) failPost("a degree-%d solution has %d roots; a tree has one", d_, roots);
+        for (int i = 0; i < n; ++i) {
+            int c = i, steps = 0;
+            while (sol.neighbour[c] != c) {
+                if (++steps > n) failPost("node %d of a degree-%d solution does not reach the root (a cycle)", i, d_);
+                c = sol.neighbour[c];
+            }
+        }
+    }
+
+public:
+    // Both files must end where their last degree section ends.
+    void expectEnd() {
+        if (fgetc(powv_) != EOF) failPowv("unexpected text after the last degree section");
+        if (fgetc(post_) != EOF) failPost("unexpected bytes after the last degree section");
+    }
+
+private:
     FILE* powv_;
     FILE* post_;
     long line_ = 1;
@@ -144,22 +186,38 @@ private:
 
 }  // namespace
 
-void readLUT() {
-    FILE* powv = fopen("POWV9.dat", "rb");
-    if (!powv) {
-        printf("Error in opening %s\n", "POWV9.dat");
-        exit(1);
-    }
-    FILE* post = fopen("POST9.dat", "rb");
-    if (!post) {
-        printf("Error in opening %s\n", "POST9.dat");
-        exit(1);
-    }
+void loadLUT(FILE* powv, FILE* post, int topDegree) {
     memset(numsoln, 0, sizeof numsoln);
     memset(LUT, 0, sizeof LUT);
     loadedArrays().clear();
     TableReader reader(powv, post);
-    for (int d = 4; d <= FLUTE_D; ++d) reader.readDegree(d);
-    fclose(powv);
-    fclose(post);
+    for (int d = 4; d <= topDegree; ++d) reader.readDegree(d);
+    reader.expectEnd();
+}
+
+namespace {
+
+struct FileCloser {
+    void operator()(FILE* f) const { fclose(f); }
+};
+using File = std::unique_ptr<FILE, FileCloser>;
+
+// The table file, or the Part-defined message plus where it was looked for.
+File openTable(const char* name) {
+    File f(fopen(name, "rb"));
+    if (f) return f;
+    printf("Error in opening %s\n", name);
+    fflush(stdout);
+    char here[4096];
+    fprintf(stderr, "%s: not found in the working folder %s; the build unpacks the tables into %s\n", name,
+            getcwd(here, sizeof here) ? here : ".", TARVEX_TABLE_DIR);
+    endRefused(fluteTableRefusal);
+}
+
+}  // namespace
+
+void readLUT() {
+    File powv = openTable("POWV9.dat");
+    File post = openTable("POST9.dat");
+    loadLUT(powv.get(), post.get(), FLUTE_D);
 }

@@ -2,6 +2,7 @@
 // with the 2D demand, the overflow allowances and the input overflow.
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -84,7 +85,7 @@ void Graph::convertGRtoLA(NetDB& db) {
     }
 
     // Allowance: the 2D overflow of an edge spread over the layers, twice over.
-    inputOverflow = 0;
+    long long overflowSum = 0;  // summed wide, reported saturated
     auto allow = [&](std::vector<int>& dem, int total, std::vector<int>& ceilA, std::vector<int>& floorA,
                      size_t c) {
         if (dem[c] <= total) return;
@@ -92,13 +93,13 @@ void Graph::convertGRtoLA(NetDB& db) {
         const double share = 2.0 * ov / L;
         ceilA[c] = static_cast<int>(std::ceil(share));
         floorA[c] = static_cast<int>(std::floor(share));
-        inputOverflow += ov;
+        overflowSum += ov;
     };
     for (int x = 0; x < X - 1; ++x)
         for (int y = 0; y < Y; ++y) allow(demand2DH, totalHTracks, ceilAllowH, floorAllowH, idx2D(x, y));
     for (int x = 0; x < X; ++x)
         for (int y = 0; y < Y - 1; ++y) allow(demand2DV, totalVTracks, ceilAllowV, floorAllowV, idx2D(x, y));
-    inputOverflow *= pitch[0];
+    inputOverflow = static_cast<int>(std::min<long long>(overflowSum * pitch[0], INT_MAX));
 
     printf("convertGRtoLA  input total overflow=%d  Wlen2D=%d  maxLen=%d  assignNet=%d\n", inputOverflow, Wlen2D,
            maxLen, static_cast<int>(db.nets.size()));

@@ -2,6 +2,7 @@
 // 3D refinement rounds, and the bookkeeping shared by all schedules.
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -216,15 +217,15 @@ void Graph::updateHistoryCost() {
 int Graph::getTotalOverflow(int& maxOFOut, double& weightOF) {
     maxOFOut = 0;
     weightOF = 0.0;
-    int total = 0;
+    long long total = 0, maxOF = 0;  // pitch-weighted: summed wide, reported saturated
     auto visit = [&](int d, int x, int y) {
         for (int l = 0; l < L; ++l) {
             const int ov = at3D(d, x, y, l).demand - tracks[d][l];
             if (ov > 0) {
-                const int w = ov * pitch[l];
+                const long long w = static_cast<long long>(ov) * pitch[l];
                 total += w;
                 weightOF += std::pow(static_cast<double>(w), overflowExponent);
-                maxOFOut = std::max(maxOFOut, w);
+                maxOF = std::max(maxOF, w);
             }
         }
     };
@@ -232,7 +233,8 @@ int Graph::getTotalOverflow(int& maxOFOut, double& weightOF) {
         for (int y = 0; y < Y; ++y) visit(1, x, y);
     for (int x = 0; x < X; ++x)
         for (int y = 0; y < Y - 1; ++y) visit(0, x, y);
-    return total;
+    maxOFOut = static_cast<int>(std::min<long long>(maxOF, INT_MAX));
+    return static_cast<int>(std::min<long long>(total, INT_MAX));
 }
 
 bool Graph::hasOverflow(net& n) {

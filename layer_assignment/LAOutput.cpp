@@ -129,7 +129,7 @@ void Graph::outputOverflowInfo(const char* fileName) {
     fprintf(f, "Max overflow = %d\n", maxOverflow);
     fprintf(f, "Wirelength = %d\n", Wlen2D);
     fprintf(f, "Via count = %d\n", totalVia);
-    fprintf(f, "Total wirelength (wirelength+%d*vias) = %d\n", viaCost, Wlen2D + totalVia * viaCost);
+    fprintf(f, "Total wirelength (wirelength+%d*vias) = %lld\n", viaCost, Wlen2D + static_cast<long long>(totalVia) * viaCost);
     fprintf(f, "\nOverflowed grid edges: dem cap \n");
     for (int x = 0; x < X - 1; ++x)
         for (int y = 0; y < Y; ++y)

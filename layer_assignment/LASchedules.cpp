@@ -66,8 +66,8 @@ void Graph::fastLA(int, int, int, bool) {
     for (net* n : sortedNets) greedy_singleNetLA(*n, true);
     double weightOF = 0.0;
     totalOF = getTotalOverflow(maxOF, weightOF);
-    printf("FastLA totalOF=%d  maxOF=%d  weightOF=%.0lf   Wlen2D=%d  Via=%d  totalWL(Wlen2D+Via*%d)=%d \n", totalOF,
-           maxOF, weightOF, Wlen2D, totalVia, viaCost, totalVia * viaCost + Wlen2D);
+    printf("FastLA totalOF=%d  maxOF=%d  weightOF=%.0lf   Wlen2D=%d  Via=%d  totalWL(Wlen2D+Via*%d)=%lld \n", totalOF,
+           maxOF, weightOF, Wlen2D, totalVia, viaCost, static_cast<long long>(totalVia) * viaCost + Wlen2D);
 }
 
 void Graph::COLA(int, int, int, bool) {
@@ -94,8 +94,8 @@ void Graph::COLA(int, int, int, bool) {
     totalOF = getTotalOverflow(maxOF, weightOF);
     printf("PostLA  time=%.2lf  totalOF=%d  maxOF=%d  weightOF=%.0lf  totalVia=%d\n",
            static_cast<double>(clock.getTime()), totalOF, maxOF, weightOF, totalVia);
-    printf("totalOF=%d  maxOF=%d  weightOF=%.0lf   Wlen2D=%d  Via=%d  totalWL(Wlen2D+Via*%d)=%d \n", totalOF, maxOF,
-           weightOF, Wlen2D, totalVia, viaCost, totalVia * viaCost + Wlen2D);
+    printf("totalOF=%d  maxOF=%d  weightOF=%.0lf   Wlen2D=%d  Via=%d  totalWL(Wlen2D+Via*%d)=%lld \n", totalOF, maxOF,
+           weightOF, Wlen2D, totalVia, viaCost, static_cast<long long>(totalVia) * viaCost + Wlen2D);
     t_kernelLA.stop();
     reportCPUTime();
 }
@@ -145,8 +145,8 @@ void Graph::NVM(int, int, int, bool) {
     totalOF = getTotalOverflow(maxOF, weightOF);
     printf("PostLA  time=%.2lf  totalOF=%d  maxOF=%d  weightOF=%.0lf  totalVia=%d\n",
            static_cast<double>(clock.getTime()), totalOF, maxOF, weightOF, totalVia);
-    printf("totalOF=%d  maxOF=%d  weightOF=%.0lf  Wlen2D=%d  Via=%d  totalWL(Wlen2D+Via*%d)=%d \n", totalOF, maxOF,
-           weightOF, Wlen2D, totalVia, viaCost, totalVia * viaCost + Wlen2D);
+    printf("totalOF=%d  maxOF=%d  weightOF=%.0lf  Wlen2D=%d  Via=%d  totalWL(Wlen2D+Via*%d)=%lld \n", totalOF, maxOF,
+           weightOF, Wlen2D, totalVia, viaCost, static_cast<long long>(totalVia) * viaCost + Wlen2D);
     t_kernelLA.stop();
     reportCPUTime();
     fflush(stdout);

@@ -62,7 +62,8 @@ void GlobalRouter::outputOverflowInfo(char const* fileName) {
     // The 3D tables exist only after initial3Dmalloc; without them the grid is empty.
     const bool have3D = graph.demand3D.size() == static_cast<size_t>(X) * Y * L &&
                         graph.capacity3D.size() == graph.demand3D.size();
-    int total = 0, maxOF = 0, wirelength = 0, vias = 0;
+    long long total = 0, maxOF = 0;  // pitch-weighted, so summed wide
+    int wirelength = 0, vias = 0;
     if (have3D) {
         for (int z = 0; z < L; ++z)
             for (int y = 0; y < Y; ++y)
@@ -72,8 +73,8 @@ void GlobalRouter::outputOverflowInfo(char const* fileName) {
                     const Point_i& c = graph.cap3D(x, y, z);
                     vias += d.via;
                     wirelength += d.horizontal + d.vertical;
-                    const int eh = (d.horizontal - c.horizontal) * p;
-                    const int ev = (d.vertical - c.vertical) * p;
+                    const long long eh = static_cast<long long>(d.horizontal - c.horizontal) * p;
+                    const long long ev = static_cast<long long>(d.vertical - c.vertical) * p;
                     if (eh > 0) {
                         total += eh;
                         maxOF = std::max(maxOF, eh);
@@ -84,8 +85,8 @@ void GlobalRouter::outputOverflowInfo(char const* fileName) {
                     }
                 }
     }
-    const int totalWL = wirelength + viaCost * vias;
-    printf("totalOF=%d  maxOF=%d  Wlen2D=%d  Via=%d  totalWL(Wlen2D+Via*%d)=%d \n", total, maxOF, wirelength, vias,
+    const long long totalWL = wirelength + static_cast<long long>(viaCost) * vias;
+    printf("totalOF=%lld  maxOF=%lld  Wlen2D=%d  Via=%d  totalWL(Wlen2D+Via*%d)=%lld \n", total, maxOF, wirelength, vias,
            viaCost, totalWL);
 
     FILE* f = fopen(fileName, "w");
@@ -94,11 +95,11 @@ void GlobalRouter::outputOverflowInfo(char const* fileName) {
         fprintf(stderr, "ERROR: cannot open overflow report %s for writing\n", fileName);
         exit(1);
     }
-    fprintf(f, "Total overflow = %d\n", total);
-    fprintf(f, "Max overflow = %d\n", maxOF);
+    fprintf(f, "Total overflow = %lld\n", total);
+    fprintf(f, "Max overflow = %lld\n", maxOF);
     fprintf(f, "Wirelength = %d\n", wirelength);
     fprintf(f, "Via count = %d\n", vias);
-    fprintf(f, "Total wirelength (wirelength+%d*vias) = %d\n", viaCost, totalWL);
+    fprintf(f, "Total wirelength (wirelength+%d*vias) = %lld\n", viaCost, totalWL);
     fprintf(f, "\nOverflowed grid edges : \n");
     if (have3D) {
         for (int z = 0; z < L; ++z)
@@ -107,10 +108,10 @@ void GlobalRouter::outputOverflowInfo(char const* fileName) {
                     const int p = pitchPerLayer[z];
                     const Point_i& d = graph.dem3D(x, y, z);
                     const Point_i& c = graph.cap3D(x, y, z);
-                    const int eh = (d.horizontal - c.horizontal) * p;
-                    const int ev = (d.vertical - c.vertical) * p;
-                    if (eh > 0) fprintf(f, "(%d, %d, %d) - (%d, %d, %d)  %d \n", x, y, z, x + 1, y, z, eh);
-                    if (ev > 0) fprintf(f, "(%d, %d, %d) - (%d, %d, %d)  %d \n", x, y, z, x, y + 1, z, ev);
+                    const long long eh = static_cast<long long>(d.horizontal - c.horizontal) * p;
+                    const long long ev = static_cast<long long>(d.vertical - c.vertical) * p;
+                    if (eh > 0) fprintf(f, "(%d, %d, %d) - (%d, %d, %d)  %lld \n", x, y, z, x + 1, y, z, eh);
+                    if (ev > 0) fprintf(f, "(%d, %d, %d) - (%d, %d, %d)  %lld \n", x, y, z, x, y + 1, z, ev);
                 }
     }
     fprintf(f, "end\n");

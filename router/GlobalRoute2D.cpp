@@ -122,7 +122,7 @@ void mazeStage(GlobalRouter& router, std::vector<Order>& orders, const parameter
     router.historyDivisor = 50.0f;
     router.costScale = 10.0f;
     const int W = set.Wirelength_Optimization_Level;
-    router.bendCost = static_cast<float>(W * router.viaCost);
+    router.bendCost = static_cast<float>(W) * static_cast<float>(router.viaCost);  // a float product: no int wrap
     router.initialCostArray();
     router.costOffset = static_cast<float>(W);
     router.costMode2D = 2;

@@ -15,6 +15,10 @@
 
 struct parameterSet;
 
+// The seven file names an .aux file lists (.nodes, .nets, .wts, .pl, .scl, .shapes,
+// .route), relative to the .aux file's folder unless absolute.
+std::vector<std::string> readAuxFileNames(const char* auxName);
+
 // Reads the whole set named by an .aux file (.nodes, .shapes, .route, .nets,
 // the .pl of the set, .scl) into db, then charges the blockages to the grid
 // edges with adjust_capacity. Names in the .aux file are taken relative to the

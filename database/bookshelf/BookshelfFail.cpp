@@ -1,10 +1,11 @@
 #include "database/bookshelf/BookshelfFail.h"
 
 #include <cstdio>
-#include <cstdlib>
+
+RefusalHandler bookshelfRefusal = nullptr;
 
 void failInput(const char* file, int line, const std::string& reason) {
     std::fflush(stdout);
     std::fprintf(stderr, "%s:%d: %s\n", file, line, reason.c_str());
-    std::exit(1);
+    endRefused(bookshelfRefusal);
 }

@@ -3,7 +3,11 @@
 
 #include <string>
 
-// Prints "file:line: reason" on standard error and ends the run with status 1.
-// It is defined alone in its own source file so that a test or fuzz harness can
-// link its own definition in its place (to throw, say) and intercept refusals.
+#include "database/Refusal.h"
+
+// Prints "file:line: reason" on standard error and ends the run with status 1
+// (through bookshelfRefusal).
 [[noreturn]] void failInput(const char* file, int line, const std::string& reason);
+
+// Refusal hook of the Bookshelf readers (see database/Refusal.h).
+extern RefusalHandler bookshelfRefusal;

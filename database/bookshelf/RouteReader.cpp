@@ -8,6 +8,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "database/GridLimits.h"
 #include "database/bookshelf/Bookshelf.h"
 #include "database/bookshelf/TextScanner.h"
 
@@ -72,10 +73,8 @@ private:
         int X = sc_.needInt("the grid width");
         int Y = sc_.needInt("the grid height");
         int L = sc_.needInt("the layer count");
-        if (X < 1 || Y < 1 || L < 1)
-            sc_.fail("the grid needs at least one G-cell in x and in y and one layer (got " + std::to_string(X) + " " +
-                     std::to_string(Y) + " " + std::to_string(L) + ")");
-        if (static_cast<long long>(X) * Y * L > INT_MAX) sc_.fail("the grid is too large");
+        const std::string sizeProblem = gridSizeProblem(X, Y, L);
+        if (!sizeProblem.empty()) sc_.fail(sizeProblem);
         db_.gridX = X;
         db_.gridY = Y;
         db_.layerNum = L;
@@ -94,7 +93,9 @@ private:
         lineNo = sc_.line();
     }
 
-    int pitchOf(int l) const { return db_.minWidth[static_cast<size_t>(l)] + db_.minSpacing[static_cast<size_t>(l)]; }
+    long long pitchOf(int l) const {
+        return static_cast<long long>(db_.minWidth[static_cast<size_t>(l)]) + db_.minSpacing[static_cast<size_t>(l)];
+    }
 
     int needLayer(const char* what) {
         int l = sc_.needInt(what);
@@ -170,9 +171,16 @@ private:
                 sc_.failAt(at, "the adjustment joins G-cells that are not neighbours");
             // Only the first end's layer counts.
             const int z = l1 - 1;
-            const int pitch = pitchOf(z);
-            if (pitch <= 0)
+            const long long pitchWide = pitchOf(z);
+            if (pitchWide <= 0)
                 sc_.failAt(at, "layer " + std::to_string(l1) + " has no positive pitch (MinWireWidth + MinWireSpacing)");
+            if (pitchWide > kMaxPitch)
+                sc_.failAt(at, "layer " + std::to_string(l1) + " has pitch " + std::to_string(pitchWide) +
+                                   " (MinWireWidth + MinWireSpacing); it must be 1 to " + std::to_string(kMaxPitch));
+            const int pitch = static_cast<int>(pitchWide);
+            if (c / pitch > kMaxTracks)
+                sc_.failAt(at, "the adjusted capacity " + std::to_string(c) + " is more than " + std::to_string(kMaxTracks) +
+                                   " tracks of layer " + std::to_string(l1));
             RPoint edge = x1 == x2 ? RPoint(x1, std::min(y1, y2), z, 0) : RPoint(std::min(x1, x2), y1, z, 1);
             const int defaultCap = edge.hori == 0 ? db_.vCap[static_cast<size_t>(z)] : db_.hCap[static_cast<size_t>(z)];
             // A later line for the same edge replaces the earlier one, so that
@@ -193,20 +201,12 @@ private:
     void finish() {
         if (db_.layerNum <= 0) sc_.fail("the file has no Grid entry");
         if (tileLine_ == 0) sc_.fail("the file has no TileSize entry");
-        db_.totalVerticalTracks = 0;
-        db_.totalHorizontalTracks = 0;
-        for (int l = 0; l < db_.layerNum; ++l) {
-            const int p = pitchOf(l);
-            if (p <= 0)
-                sc_.failAt(spacingLine_ ? spacingLine_ : sc_.line(),
-                           "layer " + std::to_string(l + 1) + " has pitch " + std::to_string(p) +
-                               " (MinWireWidth + MinWireSpacing); it must be positive");
-            const size_t k = static_cast<size_t>(l);
-            db_.pitch[k] = p;
-            db_.hTracks[k] = db_.hCap[k] / p;
-            db_.vTracks[k] = db_.vCap[k] / p;
-            db_.totalHorizontalTracks += db_.hTracks[k];
-            db_.totalVerticalTracks += db_.vTracks[k];
+        const TrackProblem p = computeTracks(db_);
+        if (p.kind != TrackProblem::kNone) {
+            const int line = p.kind == TrackProblem::kPitch      ? spacingLine_
+                             : p.kind == TrackProblem::kVertical ? vCapLine_
+                                                                 : hCapLine_;
+            sc_.failAt(line ? line : sc_.line(), p.reason);
         }
     }
 

@@ -16,7 +16,7 @@ TextScanner::TextScanner(const char* fileName) : file_(fileName) {
     f_ = std::fopen(fileName, "rb");
     if (!f_) {
         std::cerr << "File " << fileName << " not exists!" << std::endl;
-        std::exit(1);
+        endRefused(bookshelfRefusal);
     }
     if (std::fseek(f_, 0, SEEK_END) == 0) {
         long s = std::ftell(f_);
@@ -31,12 +31,14 @@ TextScanner::~TextScanner() {
 }
 
 bool TextScanner::refill(size_t keep) {
-    if (eof_) return false;
+    // The kept bytes move to the front also when nothing more can be read, so
+    // that a caller's offsets are always those of the moved bytes.
     if (keep > 0) {
         std::memmove(buf_.data(), buf_.data() + keep, len_ - keep);
         len_ -= keep;
         pos_ -= keep;
     }
+    if (eof_) return false;
     if (len_ == buf_.size()) buf_.resize(buf_.size() * 2);
     size_t n = std::fread(buf_.data() + len_, 1, buf_.size() - len_, f_);
     if (n == 0) {
@@ -67,8 +69,10 @@ bool TextScanner::token(std::string_view& t) {
         size_t start = pos_;
         for (;;) {
             while (pos_ < len_ && !isSpace(buf_[pos_])) ++pos_;
-            if (pos_ < len_ || !refill(start)) break;
+            if (pos_ < len_) break;
+            const bool more = refill(start);
             start = 0;  // refill moved the token to the front
+            if (!more) break;
         }
         afterLineEnd_ = false;
         if (buf_[start] == '#') {
@@ -95,8 +99,10 @@ bool TextScanner::restOfLine(std::string_view& l) {
     size_t start = pos_;
     for (;;) {
         while (pos_ < len_ && buf_[pos_] != '\n') ++pos_;
-        if (pos_ < len_ || !refill(start)) break;
-        start = 0;
+        if (pos_ < len_) break;
+        const bool more = refill(start);
+        start = 0;  // refill moved the line to the front
+        if (!more) break;
     }
     size_t end = pos_;
     afterLineEnd_ = pos_ < len_;

@@ -255,6 +255,20 @@ TEST(IspdReader, CapacityAdjustments) {
     EXPECT_NE(r.out.find("netdb.adjLocate.size()=3  totalAdj=19\n"), std::string::npos);
 }
 
+// A second line for one edge replaces the first instead of charging the edge
+// twice; back at the layer default it restores the default.
+TEST(IspdReader, LaterAdjustmentOfAnEdgeWins) {
+    Read r;
+    readInto(r, withNets(kTwoNets,
+                         "4\n"
+                         "5 3 2 5 2 2 12\n"   // vertical edge (5, 2), layer 2: 4 tracks
+                         "5 2 2 5 3 2 6\n"    // the same edge: 2 tracks
+                         "6 3 1 5 3 1 7\n"    // horizontal edge (5, 3), layer 1: 3 tracks
+                         "5 3 1 6 3 1 40\n"));  // the same edge back at its default of 20 tracks
+    ASSERT_EQ(r.db.adjLocate.size(), 2u);
+    EXPECT_EQ(r.db.adjCapacity, (std::vector<int>{2, 20}));
+}
+
 TEST(IspdReader, AdjustmentsAfterNoPinLine) {
     // No net at all, and a last net without pin lines: the blank line after the
     // net section is the only line before the adjustment count.
@@ -315,7 +329,7 @@ TEST(IspdReaderRejects, NonPositivePitchOrGcellSize) {
     expectRejected(zeroPitch + kTwoNets + "\n0\n", "5: layer 2 has pitch 0");
     std::string negPitch = h;
     negPitch.replace(negPitch.find("minimum spacing 1 1"), 19, "minimum spacing -3 1");
-    expectRejected(negPitch + kTwoNets + "\n0\n", "5: layer 1 has pitch -2");
+    expectRejected(negPitch + kTwoNets + "\n0\n", "5: the minimum spacing of layer 1 is -3; it must be 0 or more");
     std::string zeroTile = h;
     zeroTile.replace(zeroTile.find("100 200 10 20"), 13, "100 200 0 20");
     expectRejected(zeroTile + kTwoNets + "\n0\n", "7: the G-cell width and height must be positive");

@@ -15,10 +15,18 @@
 namespace {
 
 // Tables in which group 0 of every degree owns `ns` solutions and every other
-// group shares them. The records are well-formed but are not real trees.
+// group shares them. The records are well-formed; their links form a star.
 struct Tables {
     std::string powv, post;
 };
+
+// Link bytes of a star: every node names the first Steiner point d, which names
+// itself (the root); then the unused last byte.
+std::string starTree(int d) {
+    std::string b;
+    for (int i = 0; i < d - 1; ++i) b += static_cast<char>(d * 16 + d);
+    return b + '\n';
+}
 
 Tables synthetic(int ns = 1) {
     Tables t;
@@ -31,8 +39,7 @@ Tables synthetic(int ns = 1) {
             // Add gap 1, subtract gap 1; later solutions start from the first.
             t.powv += j == 0 ? "01010\n" : "11010\n";
             t.post += std::string(d - 2, 'H');  // x rank 1, y rank 1
-            for (int i = 0; i < d - 1; ++i) t.post += static_cast<char>(0x10 * (d % 2) + 2);
-            t.post += '\n';
+            t.post += starTree(d);
         }
         for (int k = 1; k < numgrp[d]; ++k) t.powv += "00\n";
     }
@@ -97,7 +104,7 @@ TEST_F(FluteTables, WellFormedTablesLoadWithSharedGroups) {
             bool ok = numsoln[4][0] == 1 && numsoln[9][90719] == 1 && LUT[9][90719] == LUT[9][0];
             const FluteSolution& s = LUT[4][0][0];
             ok = ok && s.seg[0] == 1 && s.seg[1] == 0 && s.seg[10] == 1 && s.seg[9] == 0;
-            ok = ok && s.steiner[0] == 17 && s.neighbour[0] == 0 && s.neighbour[1] == 2;
+            ok = ok && s.steiner[0] == 17 && s.neighbour[0] == 4 && s.neighbour[1] == 4;
             // Loading again replaces the tables.
             readLUT();
             ok = ok && numsoln[5][17] == 1;
@@ -120,7 +127,15 @@ TEST_F(FluteTables, DegreeLineOutOfRangeIsRefused) {
     Tables t = synthetic();
     t.powv = replaced(t.powv, "d=4\n", "d=12\n");
     t.post = replaced(t.post, "d=4\n", "d=12\n");
-    EXPECT_EXIT(loadIn(t), testing::ExitedWithCode(1), "POWV9.dat line 1: degree 12 is out of range");
+    EXPECT_EXIT(loadIn(t), testing::ExitedWithCode(1), "POWV9.dat line 1: degree 12 stands where the section of degree 4");
+}
+
+// Sections out of order would leave a degree without tables.
+TEST_F(FluteTables, SectionsOutOfOrderAreRefused) {
+    Tables t = synthetic();
+    t.powv = replaced(t.powv, "d=5\n", "d=6\n");
+    t.post = replaced(t.post, "d=5\n", "d=6\n");
+    EXPECT_EXIT(loadIn(t), testing::ExitedWithCode(1), "degree 6 stands where the section of degree 5 belongs");
 }
 
 TEST_F(FluteTables, MismatchedDegreeLinesAreRefused) {

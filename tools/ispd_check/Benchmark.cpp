@@ -162,10 +162,11 @@ private:
 
 }  // namespace
 
-void readBenchmark(const std::string& path, Benchmark& bench) {
-    std::string text = readWholeFile(path);
+void readBenchmarkText(const std::string& path, const std::string& text, Benchmark& bench) {
     bench.path = path;
     BenchParser(path, text, bench).run();
 }
+
+void readBenchmark(const std::string& path, Benchmark& bench) { readBenchmarkText(path, readWholeFile(path), bench); }
 
 }  // namespace ispdcheck

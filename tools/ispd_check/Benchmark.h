@@ -60,5 +60,7 @@ struct Benchmark {
 
 // Reads a benchmark; throws InputError (file:line: reason) on anything malformed.
 void readBenchmark(const std::string& path, Benchmark& bench);
+// The same from the benchmark's text, named path in the messages.
+void readBenchmarkText(const std::string& path, const std::string& text, Benchmark& bench);
 
 }  // namespace ispdcheck

@@ -256,9 +256,12 @@ private:
 
 }  // namespace
 
-CheckReport checkResult(const Benchmark& bench, const std::string& resultPath) {
-    std::string text = readWholeFile(resultPath);
+CheckReport checkResultText(const Benchmark& bench, const std::string& resultPath, const std::string& text) {
     return ResultChecker(bench, resultPath, text).run();
+}
+
+CheckReport checkResult(const Benchmark& bench, const std::string& resultPath) {
+    return checkResultText(bench, resultPath, readWholeFile(resultPath));
 }
 
 }  // namespace ispdcheck

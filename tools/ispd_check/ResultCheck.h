@@ -28,5 +28,7 @@ struct CheckReport {
 // Reads and evaluates the result. Syntax errors throw InputError; connectivity errors and
 // missing nets are counted in the report.
 CheckReport checkResult(const Benchmark& bench, const std::string& resultPath);
+// The same from the result's text, named resultPath in the messages.
+CheckReport checkResultText(const Benchmark& bench, const std::string& resultPath, const std::string& text);
 
 }  // namespace ispdcheck

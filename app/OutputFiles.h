@@ -1,0 +1,10 @@
+#pragma once
+// Checks of a run's output files, made before any work.
+
+#include <string>
+#include <vector>
+
+// Ends the run with status 1 and one line on standard error when an output
+// names one of the inputs (the same file, by any path) or cannot be created
+// or written. A file that did not exist is removed again after the check.
+void checkOutputFiles(const std::vector<std::string>& outputs, const std::vector<std::string>& inputs);

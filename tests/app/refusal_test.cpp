@@ -1,0 +1,249 @@
+// Hostile and out-of-range inputs through the real binary: each is refused
+// with one line naming file, line and reason and status 1 before any routing,
+// or, where the value is legitimate, runs with sound figures. The inputs are
+// the regression corpus of the fuzz harnesses (tests/fuzz/regress/).
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <string>
+
+#include "tests/common/RunCommand.h"
+
+namespace {
+
+const std::string kBin = TARVEX_BIN;
+const std::string kRegress = std::string(TARVEX_SOURCE_DIR) + "/tests/fuzz/regress/";
+const std::string kTables = std::string(TARVEX_BINARY_DIR) + "/run/";
+
+const char* kSmallBench =
+    "grid 6 6 2\nvertical capacity 0 20\nhorizontal capacity 20 0\nminimum width 1 1\nminimum spacing 1 1\n"
+    "via spacing 1 1\n0 0 10 10\n\nnum net 3\na 0 2 1\n5 5 1\n45 35 1\nb 1 2 1\n15 45 2\n35 5 2\n"
+    "c 2 3 1\n5 55 1\n55 5 1\n25 25 2\n\n0\n";
+
+std::string goodSet() {
+    std::string path = scratchDir() + "good.set";
+    writeTextFile(path, "Via_Cost = 1\nMaze_Routing_Timeout = 10\nOutput_Overflow_Information = Yes\n");
+    return path;
+}
+
+std::string goodBench() {
+    std::string path = scratchDir() + "good.gr";
+    writeTextFile(path, kSmallBench);
+    return path;
+}
+
+CommandResult route(const std::string& bench, const std::string& set, const std::string& result,
+                    const std::string& folder = "") {
+    std::string cmd = kBin + " REGULAR_ISPD " + bench + " " + set + " " + result;
+    if (!folder.empty()) cmd = "cd " + folder + " && " + cmd;
+    return runCommand(cmd, scratchDir());
+}
+
+bool contains(const std::string& text, const std::string& pattern) { return std::regex_search(text, std::regex(pattern)); }
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+}  // namespace
+
+TEST(Refusals, BenchmarkValuesThatWouldOverflowOrExhaustMemory) {
+    const struct {
+        const char* file;
+        const char* message;  // after "<file>:"
+    } cases[] = {
+        {"grid_product_overflow.gr", "1: the grid of 2147483647 by 2147483647 G-cells on 3 layers is too large"},
+        {"grid_layers_int_max.gr", "1: the grid has 2147483647 layers; at most 1000 are accepted"},
+        {"grid_layers_121221212.gr", "1: the grid has 121221212 layers; at most 1000 are accepted"},
+        {"capacity_int_max.gr", "2: the vertical capacities come to more than 1000000 tracks over layers 1..2"},
+        {"capacity_negative.gr", "3: the horizontal capacity of layer 1 is -4; it must be 0 or more"},
+        {"capacity_int_min.gr", "2: the vertical capacity of layer 2 is -2147483648; it must be 0 or more"},
+        {"adjustment_negative.gr", "18: adjustment 1 has capacity -1; it must be 0 or more"},
+        {"adjustment_int_min.gr", "18: adjustment 1 has capacity -2147483648; it must be 0 or more"},
+        {"adjustment_int_max.gr", "18: adjustment 1 has capacity 2147483647, more than 1000000 tracks of layer 2"},
+        {"pitch_too_large.gr", "5: layer 2 has pitch 200001 \\(minimum width 1 \\+ minimum spacing 200000\\); it must be 1 to 100000"},
+    };
+    const std::string set = goodSet();
+    for (const auto& c : cases) {
+        const std::string file = kRegress + "ispd/" + c.file;
+        CommandResult r = route(file, set, scratchDir() + "out");
+        EXPECT_EQ(r.status, 1) << c.file;
+        EXPECT_EQ(r.err, file + ":" + std::regex_replace(c.message, std::regex("\\\\"), "") + "\n") << c.file;
+        EXPECT_EQ(r.out.find("Input File costs"), std::string::npos) << c.file;
+    }
+}
+
+TEST(Refusals, SettingsOutOfRangeKeepTheirMessageAndNameFileLineAndRange) {
+    const struct {
+        const char* file;
+        const char* stdoutLine;
+        const char* stderrLine;  // after "<file>:"
+    } cases[] = {
+        {"via_cost_int_max.set", "Via_Cost is out of a reasonable range", "1: Via_Cost = 2147483647 is outside the accepted range [1, 1000000]"},
+        {"via_cost_10_8_million.set", "Via_Cost is out of a reasonable range", "1: Via_Cost = 10800000 is outside the accepted range [1, 1000000]"},
+        {"pin_blockage_1e30.set", " \"Pin_Blockage_Factor\" should be larger than 0", "3: Pin_Blockage_Factor = 1e+30 is outside the accepted range [0, 100]"},
+        {"pattern_int_max.set", "Pattern_Routing_Iteration is out of a reasonable range", "3: Pattern_Routing_Iteration = 2147483647 is outside the accepted range [1, 1000]"},
+        {"monotonic_int_max.set", "Monotonic_Routing_Iteration is out of a reasonable range", "3: Monotonic_Routing_Iteration = 2147483647 is outside the accepted range [0, 1000]"},
+        {"post_int_max.set", "Post_Routing_Iteration is out of a reasonable range", "4: Post_Routing_Iteration = 2147483647 is outside the accepted range [0, 1000]"},
+    };
+    const std::string bench = goodBench();
+    for (const auto& c : cases) {
+        const std::string file = kRegress + "settings/" + c.file;
+        CommandResult r = route(bench, file, scratchDir() + "out");
+        EXPECT_EQ(r.status, 1) << c.file;
+        EXPECT_NE(r.out.find(std::string("\n") + c.stdoutLine + "\n"), std::string::npos) << r.out;
+        EXPECT_EQ(r.err, file + ":" + c.stderrLine + "\n");
+    }
+    // The other refusals of the reader say where too.
+    std::string set = scratchDir() + "odd.set";
+    writeTextFile(set, "Via_Cost = 1\n\nVia_Costs = 2\n");
+    CommandResult r = route(bench, set, scratchDir() + "out");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("The format of .set file is wrong\n"), std::string::npos);
+    EXPECT_EQ(r.err, set + ":3: unknown keyword \"Via_Costs\"\n");
+    writeTextFile(set, "Via_Cost = 1\nOutput_Routing_Result = YES\n");
+    r = route(bench, set, scratchDir() + "out");
+    EXPECT_NE(r.out.find(" \"Output_Routing_Result\" should be set to Yes or No\n"), std::string::npos);
+    EXPECT_EQ(r.err, set + ":2: Output_Routing_Result = YES: the value must be Yes, yes, No or no\n");
+}
+
+// Values at the top of their ranges are legitimate: the run ends normally,
+// every figure it prints is non-negative, and the result passes the checker.
+TEST(Refusals, LargestAcceptedValuesRunWithSoundFigures) {
+    std::string bench = scratchDir() + "wide.gr";
+    std::string text = kSmallBench;
+    text.replace(text.find("vertical capacity 0 20"), 22, "vertical capacity 0 2000000");
+    text.replace(text.find("\n\n0\n"), 4, "\n\n1\n2 2 2 2 3 2 0\n");
+    writeTextFile(bench, text);
+    std::string set = scratchDir() + "wide.set";
+    writeTextFile(set,
+                  "Via_Cost = 200000\nWirelength_Optimization_Level = 2000\nMaze_Routing_Timeout = 10\n"
+                  "Maze_Routing_Iteration = 3\nPin_Blockage_Factor = 100\nPattern_Routing_Iteration = 1000\n"
+                  "Output_Overflow_Information = Yes\n");
+    const std::string out = scratchDir() + "wide.out";
+    CommandResult r = route(bench, set, out);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(contains(r.out, "=\\s*-[0-9]")) << r.out;
+    EXPECT_FALSE(contains(readBytes(out + ".ofinfo"), "= -[0-9]"));
+    CommandResult check = runCommand(std::string(TARVEX_TOOLS_DIR) + "/check_ispd " + bench + " " + out, scratchDir());
+    EXPECT_EQ(check.status, 0) << check.err;
+}
+
+TEST(Refusals, OutputsAreCheckedBeforeAnyWork) {
+    const std::string bench = goodBench(), set = goodSet();
+    const std::string original = readBytes(bench);
+    CommandResult r = route(bench, set, bench);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, bench + ": this output would overwrite the input file " + bench + "\n");
+    EXPECT_EQ(readBytes(bench), original);
+
+    // The same file by another path, and the report over the .set file.
+    r = route(bench, set, scratchDir() + "./good.gr");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("would overwrite the input file"), std::string::npos);
+    const std::string stem = scratchDir() + "stem";
+    std::string reportSet = stem + ".ofinfo";
+    writeTextFile(reportSet, "Via_Cost = 1\nMaze_Routing_Timeout = 10\nOutput_Overflow_Information = Yes\n");
+    r = route(bench, reportSet, stem);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, reportSet + ": this output would overwrite the input file " + reportSet + "\n");
+
+    // A result in a folder that does not exist is refused before routing.
+    r = route(bench, set, scratchDir() + "no/such/folder/out");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, scratchDir() + "no/such/folder/out: cannot be created: No such file or directory\n");
+    EXPECT_EQ(r.out.find("Net Decomposition"), std::string::npos);
+    EXPECT_EQ(r.out.find("read " + bench), std::string::npos);
+
+    // A check leaves nothing behind, and an output that is not asked for is not checked.
+    std::string quiet = scratchDir() + "quiet.set";
+    writeTextFile(quiet, "Via_Cost = 1\nMaze_Routing_Timeout = 10\nOutput_Routing_Result = No\n");
+    r = route(bench, quiet, scratchDir() + "no/such/folder/out");
+    EXPECT_EQ(r.status, 0) << r.err;
+    r = route(bench, set, scratchDir() + "fresh.out");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(readBytes(scratchDir() + "fresh.out").empty());
+}
+
+TEST(Refusals, BrokenTableFilesAreRefusedWithTheirPosition) {
+    const std::string powv = readBytes(kTables + "POWV9.dat"), post = readBytes(kTables + "POST9.dat");
+    ASSERT_FALSE(post.empty());
+    const std::string bench = goodBench(), set = goodSet();
+    const std::string folder = scratchDir() + "tables";
+    runCommand("mkdir -p " + folder);
+    writeBytes(folder + "/POWV9.dat", powv);
+    // The first solution of degree 9 starts after its degree line: 7 Steiner
+    // bytes, then the link bytes of nodes (0, 1), (2, 3), ... (14, 15).
+    const size_t first = post.find("d=9\n") + 4;
+    const size_t links = first + 7;
+
+    // Nodes 9 and 10 name each other: every byte stays in range, the links
+    // no longer form a tree.
+    std::string cycle = post;
+    cycle[links + 4] = static_cast<char>((static_cast<unsigned char>(cycle[links + 4]) & 0xF0) | 10);
+    cycle[links + 5] = static_cast<char>((static_cast<unsigned char>(cycle[links + 5]) & 0x0F) | (9 << 4));
+    writeBytes(folder + "/POST9.dat", cycle);
+    CommandResult r = route(bench, set, folder + "/out", folder);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(contains(r.err, "^POST9.dat byte [0-9]+: .*degree-9 solution")) << r.err;
+    EXPECT_EQ(r.out.find("Net Decomposition"), std::string::npos);
+
+    // One byte inserted: the rest of the file is read out of step.
+    std::string inserted = post;
+    inserted.insert(links + 3, 1, '\x23');
+    writeBytes(folder + "/POST9.dat", inserted);
+    r = route(bench, set, folder + "/out", folder);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(contains(r.err, "^POST9.dat byte [0-9]+: ")) << r.err;
+
+    // Anything after the last section.
+    writeBytes(folder + "/POST9.dat", post + "x");
+    r = route(bench, set, folder + "/out", folder);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(contains(r.err, "^POST9.dat byte [0-9]+: unexpected bytes after the last degree section")) << r.err;
+
+    // A missing file keeps its own line and says where it was looked for.
+    runCommand("rm -f " + folder + "/POST9.dat");
+    r = route(bench, set, folder + "/out", folder);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "Error in opening POST9.dat\n");
+    EXPECT_TRUE(contains(r.err, "^POST9.dat: not found in the working folder .*tables; the build unpacks the tables into " +
+                                    std::string(TARVEX_BINARY_DIR) + "/run\n$"))
+        << r.err;
+}
+
+TEST(Refusals, CheckerRefusesASegmentLeavingTheGrid) {
+    const std::string both = readBytes(kRegress + "check/segment_leaves_grid");
+    const size_t cut = both.find("@@@@\n");
+    ASSERT_NE(cut, std::string::npos);
+    const std::string bench = scratchDir() + "check.gr", result = scratchDir() + "check.out";
+    writeBytes(bench, both.substr(0, cut));
+    writeBytes(result, both.substr(cut + 5));
+    CommandResult r = runCommand(std::string(TARVEX_TOOLS_DIR) + "/check_ispd " + bench + " " + result, scratchDir());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "check_ispd: " + result + ":2: segment point outside the grid\n");
+}
+
+TEST(Refusals, PlacementOutputOverAFileOfTheSetIsRefused) {
+    const std::string dir = scratchDir() + "set/";
+    ASSERT_EQ(runCommand("mkdir -p " + dir + " && " + std::string(TARVEX_TOOLS_DIR) + "/gen_bookshelf --cells 40 --seed 3 --name d --out " + dir)
+                  .status,
+              0);
+    const std::string nodes = dir + "d.nodes", original = readBytes(nodes);
+    for (const char* mode : {"LEGAL", "PLACE", "TWOPIN"}) {
+        CommandResult r = runCommand(kBin + " " + mode + " " + dir + "d.aux " + dir + "d.pl " + goodSet() + " " +
+                                         nodes,
+                                     scratchDir());
+        EXPECT_EQ(r.status, 1) << mode;
+        EXPECT_EQ(r.err, nodes + ": this output would overwrite the input file " + nodes + "\n") << mode;
+    }
+    EXPECT_EQ(readBytes(nodes), original);
+}
