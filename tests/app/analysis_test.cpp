@@ -12,6 +12,7 @@
 #include "app/AnalysisFlows.h"
 #include "database/NetDB.h"
 #include "router/GlobalRouter.h"
+#include "tests/common/HandDesign.h"
 #include "tests/common/RunCommand.h"
 
 namespace {
@@ -31,14 +32,7 @@ struct SmallDesign {
         db.hTracks = {10, 0};
         db.vTracks = {0, 10};
         db.totalHorizontalTracks = db.totalVerticalTracks = 10;
-        for (int r = 0; r < 4; ++r) {
-            Row row;
-            row.y = 10 * r;
-            row.numSites = 40;
-            row.height = 10;
-            row.siteWidth = row.siteSpacing = 1;
-            db.rows.push_back(row);
-        }
+        db.rows = stackedRows(4, 10, 40);
     }
     // A net with one pin per point: a 1 x 1 cell at the point (type as given), offset 0.
     void addNet(const std::vector<std::pair<int, int>>& points, int type = 0) {
@@ -47,12 +41,8 @@ struct SmallDesign {
         Net net;
         net.id = info.id;
         for (auto [x, y] : points) {
-            placeCell c;
+            placeCell c = handCell(x, y, 1, 1, type);
             c.id = c.index = static_cast<int>(db.cells.size());
-            c.xlow = x;
-            c.ylow = y;
-            c.width = c.height = 1;
-            c.type = type;
             pinLocate p{c.id, info.id, 1, 0, 0};
             c.pins.push_back(p);
             info.pins.push_back(p);

@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "decomposition/MovableTree.h"
+#include "tests/common/HandDesign.h"
 #include "tests/common/RouterFixture.h"
 
 namespace {
@@ -14,25 +15,8 @@ namespace {
 struct Fixture {
     NetDB db;
     std::unique_ptr<GlobalRouter> router = makeSingleLayerRouter(4, 4, 10, 2);
-    Fixture() {
-        for (int y = 0; y < 4; ++y) {
-            Row r;
-            r.y = y * 10;
-            r.numSites = 40;
-            r.height = 10;
-            db.rows.push_back(r);
-        }
-    }
-    int cell(int x, int y, int w = 2) {
-        placeCell c;
-        c.index = c.id = static_cast<int>(db.cells.size());
-        c.xlow = x;
-        c.ylow = y;
-        c.width = w;
-        c.height = 10;
-        db.cells.push_back(c);
-        return c.index;
-    }
+    Fixture() { db.rows = stackedRows(4, 10, 40, 0); }
+    int cell(int x, int y) { return addObject(db.cells, handCell(x, y, 2, 10)); }
     void pin(int net, int cell, int dx, int dy) {
         if (static_cast<int>(db.nets.size()) <= net) db.nets.resize(net + 1);
         db.nets[net].id = net;

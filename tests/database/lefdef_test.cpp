@@ -13,28 +13,15 @@
 
 #include "database/NetDB.h"
 #include "database/lefdef/LefDef.h"
+#include "tests/common/HandDesign.h"
 #include "tests/common/RunCommand.h"
 
 namespace {
 
 placeCell makeCell(int id, int type, int x, int y, int w, int h) {
-    placeCell c;
+    placeCell c = handCell(x, y, w, h, type);
     c.id = c.index = id;
-    c.type = type;
-    c.xlow = x;
-    c.ylow = y;
-    c.width = w;
-    c.height = h;
     return c;
-}
-
-// Adds a pin of `cell` to Bookshelf net `net` (both lists, as the reader does).
-void addPin(NetDB& db, int net, int cell, int dir, int dx, int dy) {
-    if (static_cast<int>(db.netInfos.size()) <= net) db.netInfos.resize(net + 1);
-    db.netInfos[net].id = net;
-    pinLocate p{cell, net, dir, dx, dy};
-    db.netInfos[net].pins.push_back(p);
-    db.cells[cell].pins.push_back(p);
 }
 
 void setLayers(NetDB& db, std::vector<int> h, std::vector<int> v, std::vector<int> width, std::vector<int> space) {
@@ -55,27 +42,21 @@ NetDB tinyDesign() {
     db.tileW = 10;
     db.tileH = 12;
     setLayers(db, {0, 0, 40, 20}, {0, 40, 0, 20}, {1, 1, 2, 2}, {1, 1, 2, 2});
-    for (int r = 0; r < 4; ++r) {
-        Row row;
-        row.y = 12 * r;
-        row.numSites = 50;
-        row.height = 12;
-        db.rows.push_back(row);
-    }
+    db.rows = stackedRows(4, 12, 50, 0);
     db.objectCount = 4;
     db.cells = {makeCell(0, 0, 0, 0, 4, 12),   makeCell(1, 0, 8, 0, 4, 12),    makeCell(2, 1, 30, 0, 10, 12),
                 makeCell(3, 1, 20, 24, 10, 12), makeCell(4, 2, 45, 40, 0, 0), makeCell(5, 2, 45, 40, 0, 0)};
     db.cells[2].blockedLayers = {0, 1};
     db.cells[3].blockedLayers = {0};
     db.cells[3].shapes = {{20, 24, 10, 6}, {20, 30, 5, 8}};
-    addPin(db, 0, 0, 0, 1, 2);
-    addPin(db, 0, 1, 1, 1, 2);
-    addPin(db, 0, 4, 1, 0, 0);
-    addPin(db, 1, 0, 1, 3, 10);
-    addPin(db, 1, 1, 0, 3, 10);
-    addPin(db, 1, 2, 1, 5, 6);
-    addPin(db, 2, 3, 0, 2, 3);
-    addPin(db, 2, 5, 1, 0, 0);
+    addNetPin(db, 0, 0, 0, 1, 2);
+    addNetPin(db, 0, 1, 1, 1, 2);
+    addNetPin(db, 0, 4, 1, 0, 0);
+    addNetPin(db, 1, 0, 1, 3, 10);
+    addNetPin(db, 1, 1, 0, 3, 10);
+    addNetPin(db, 1, 2, 1, 5, 6);
+    addNetPin(db, 2, 3, 0, 2, 3);
+    addNetPin(db, 2, 5, 1, 0, 0);
     return db;
 }
 
@@ -181,18 +162,18 @@ TEST(MacroMasters, AlikeCellsShareShapesDoNot) {
                 makeCell(3, 1, 0, 20, 6, 10), makeCell(4, 1, 20, 20, 6, 10), makeCell(5, 0, 60, 0, 7, 10)};
     db.cells[4].shapes = {{20, 20, 6, 10}};
     // Cells 0 and 1 list the same offsets in another order; cell 2 has one more pin.
-    addPin(db, 0, 0, 0, 1, 1);
-    addPin(db, 1, 0, 1, 4, 8);
-    addPin(db, 1, 1, 1, 4, 8);
-    addPin(db, 0, 1, 0, 1, 1);
-    addPin(db, 0, 2, 0, 1, 1);
-    addPin(db, 1, 2, 1, 4, 8);
-    addPin(db, 2, 2, 1, 5, 8);
-    addPin(db, 2, 3, 1, 2, 2);
-    addPin(db, 2, 4, 1, 2, 2);
+    addNetPin(db, 0, 0, 0, 1, 1);
+    addNetPin(db, 1, 0, 1, 4, 8);
+    addNetPin(db, 1, 1, 1, 4, 8);
+    addNetPin(db, 0, 1, 0, 1, 1);
+    addNetPin(db, 0, 2, 0, 1, 1);
+    addNetPin(db, 1, 2, 1, 4, 8);
+    addNetPin(db, 2, 2, 1, 5, 8);
+    addNetPin(db, 2, 3, 1, 2, 2);
+    addNetPin(db, 2, 4, 1, 2, 2);
     // Two pins of one cell at one offset, of different directions, share a master pin.
-    addPin(db, 0, 5, 0, 3, 3);
-    addPin(db, 1, 5, 1, 3, 3);
+    addNetPin(db, 0, 5, 0, 3, 3);
+    addNetPin(db, 1, 5, 1, 3, 3);
     testing::internal::CaptureStdout();
     const std::vector<Macro> masters = buildMacroMasters(db);
     const std::string out = testing::internal::GetCapturedStdout();
@@ -288,12 +269,12 @@ TEST(PreProcess, AlikePinsOfOneCellEndTheRun) {
     db.gridX = db.gridY = 2;
     db.tileW = db.tileH = 10;
     db.cells = {makeCell(0, 0, 0, 0, 5, 5), makeCell(1, 0, 5, 0, 5, 5)};
-    addPin(db, 0, 0, 0, 1, 1);
-    addPin(db, 1, 0, 1, 1, 1);  // same offset, other direction: fine
-    addPin(db, 2, 1, 1, 2, 2);
-    addPin(db, 3, 1, 0, 3, 3);
-    addPin(db, 4, 1, 0, 3, 3);
-    addPin(db, 5, 1, 1, 2, 2);
+    addNetPin(db, 0, 0, 0, 1, 1);
+    addNetPin(db, 1, 0, 1, 1, 1);  // same offset, other direction: fine
+    addNetPin(db, 2, 1, 1, 2, 2);
+    addNetPin(db, 3, 1, 0, 3, 3);
+    addNetPin(db, 4, 1, 0, 3, 3);
+    addNetPin(db, 5, 1, 1, 2, 2);
     EXPECT_EXIT(
         {
             dup2(2, 1);

@@ -8,6 +8,7 @@
 #include "database/NetDB.h"
 #include "database/Settings.h"
 #include "database/bookshelf/Bookshelf.h"
+#include "tests/common/HandDesign.h"
 
 namespace {
 
@@ -25,13 +26,9 @@ NetDB design() {
 }
 
 int addCell(NetDB& db, int x, int y, int pinLayer = 0) {
-    placeCell c;
-    c.xlow = x;
-    c.ylow = y;
-    c.width = c.height = 4;
+    placeCell c = handCell(x, y, 4, 4);
     c.pinLayer = pinLayer;
-    db.cells.push_back(c);
-    return static_cast<int>(db.cells.size()) - 1;
+    return addObject(db.cells, c);
 }
 
 void addNet(NetDB& db, std::vector<std::tuple<int, int, int>> pins) {
