@@ -173,29 +173,15 @@ TEST(BookshelfReader, HandMadeSet) {
     EXPECT_EQ(db.rows[1].y, 210);
     EXPECT_EQ(db.rows[1].siteWidth, 2);
     EXPECT_EQ(db.rows[1].siteSpacing, 2);
-    // Capacity adjustments: the .route entry equal to its default is dropped;
-    // o3, clipped to [160, 180] x [260, 300], closes the horizontal edges
-    // (5..6, 3..4) of layer 1 and the vertical edges (6..7, 2..3) of layer 2.
+    // Capacity adjustments: the .route entry equal to its default is dropped, the
+    // other kept first; then the eight edges that o3 closes (the clipping of a
+    // blockage over the die corner is pinned in capacity_adjust_test.cpp).
     ASSERT_EQ(db.adjLocate.size(), 9u);
     EXPECT_EQ(db.adjLocate[0].hori, 0);
     EXPECT_EQ(db.adjLocate[0].x, 3);
     EXPECT_EQ(db.adjLocate[0].y, 1);
     EXPECT_EQ(db.adjLocate[0].z, 1);
     EXPECT_EQ(db.adjCapacity[0], 5);
-    int horizontal = 0;
-    for (size_t i = 1; i < db.adjLocate.size(); ++i) {
-        const RPoint& a = db.adjLocate[i];
-        EXPECT_EQ(db.adjCapacity[i], 0);
-        if (a.hori == 1) {
-            ++horizontal;
-            EXPECT_EQ(a.z, 0);
-            EXPECT_TRUE(a.x >= 5 && a.x <= 6 && a.y >= 3 && a.y <= 4) << a.x << "," << a.y;
-        } else {
-            EXPECT_EQ(a.z, 1);
-            EXPECT_TRUE(a.x >= 6 && a.x <= 7 && a.y >= 2 && a.y <= 3) << a.x << "," << a.y;
-        }
-    }
-    EXPECT_EQ(horizontal, 4);
     // Console: every file named once; the provisional pin count, taken with
     // every object at (0, 0) left of the origin, prints "ERROR" per pin.
     EXPECT_EQ(r.out.rfind("read ", 0), 0u);

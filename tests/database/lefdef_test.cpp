@@ -107,6 +107,28 @@ void expectRulesRefused(const std::string& text, const std::string& message) {
         ::testing::ExitedWithCode(1), message);
 }
 
+// Converting `db` into `base` must end the run with status 1 and `message`
+// (regex) on either stream.
+void expectConvertRefused(NetDB db, const std::string& base, const std::string& message) {
+    EXPECT_EXIT(
+        {
+            dup2(2, 1);
+            outputLEFDEF(base.c_str(), nullptr, db);
+        },
+        ::testing::ExitedWithCode(1), message);
+}
+
+// The same for the NI point check of the conversion.
+void expectPreProcessRefused(NetDB db, const std::string& message) {
+    EXPECT_EXIT(
+        {
+            dup2(2, 1);
+            NIPointTable t;
+            preProcess(db, t);
+        },
+        ::testing::ExitedWithCode(1), message);
+}
+
 }  // namespace
 
 TEST(RuleReader, EveryKeywordCommentsAndRepeats) {
@@ -244,23 +266,11 @@ TEST(PreProcess, NIPointsCountedFromTheDieOrigin) {
     // An eleventh terminal on one point, and one left of the die, end the run.
     NetDB eleven = db;
     eleven.cells.push_back(makeCell(13, 2, 1000, 2000, 0, 0));
-    EXPECT_EXIT(
-        {
-            dup2(2, 1);
-            NIPointTable t;
-            preProcess(eleven, t);
-        },
-        ::testing::ExitedWithCode(1), "ERROR\\(2\\) Parser 2260");
+    expectPreProcessRefused(eleven, "ERROR\\(2\\) Parser 2260");
     for (int x : {999, 1400}) {
         NetDB outside = db;
         outside.cells.push_back(makeCell(13, 2, x, 2000, 0, 0));
-        EXPECT_EXIT(
-            {
-                dup2(2, 1);
-                NIPointTable t;
-                preProcess(outside, t);
-            },
-            ::testing::ExitedWithCode(1), "ERROR\\(1\\) Parser 2254");
+        expectPreProcessRefused(outside, "ERROR\\(1\\) Parser 2254");
     }
 }
 
@@ -275,13 +285,7 @@ TEST(PreProcess, AlikePinsOfOneCellEndTheRun) {
     addNetPin(db, 3, 1, 0, 3, 3);
     addNetPin(db, 4, 1, 0, 3, 3);
     addNetPin(db, 5, 1, 1, 2, 2);
-    EXPECT_EXIT(
-        {
-            dup2(2, 1);
-            NIPointTable t;
-            preProcess(db, t);
-        },
-        ::testing::ExitedWithCode(1), "ERROR: cc.index=1  net1=2  net2=5  xOffset=2  yOffset=2\n");
+    expectPreProcessRefused(db, "ERROR: cc.index=1  net1=2  net2=5  xOffset=2  yOffset=2\n");
 }
 
 TEST(Conversion, TinyDesignMatchesHandWrittenFiles) {
@@ -360,55 +364,25 @@ TEST(Conversion, DefCoordinatesMustFitDefIntegers) {
     // Beyond 2^31 / 1000 the conversion refuses.
     NetDB wide = tinyDesign();
     wide.tileW = 500000;
-    EXPECT_EXIT(
-        {
-            testing::internal::CaptureStdout();
-            outputLEFDEF((dir + "wide").c_str(), nullptr, wide);
-        },
-        ::testing::ExitedWithCode(1), "wide.def: die right edge 2500000000 does not fit a DEF integer");
+    expectConvertRefused(wide, dir + "wide", "wide.def: die right edge 2500000000 does not fit a DEF integer");
     NetDB far = tinyDesign();
     far.cells[1].ylow = -2200000;
-    EXPECT_EXIT(
-        {
-            testing::internal::CaptureStdout();
-            outputLEFDEF((dir + "far").c_str(), nullptr, far);
-        },
-        ::testing::ExitedWithCode(1), "far.def: component y -2200000000 does not fit a DEF integer");
+    expectConvertRefused(far, dir + "far", "far.def: component y -2200000000 does not fit a DEF integer");
 }
 
 TEST(Conversion, UnwritableOutputsEndTheRun) {
     NetDB db = tinyDesign();
-    EXPECT_EXIT(
-        {
-            testing::internal::CaptureStdout();
-            outputLEFDEF("/nonexistent_dir/design", nullptr, db);
-        },
-        ::testing::ExitedWithCode(1), "cannot open /nonexistent_dir/design.aux for writing");
+    expectConvertRefused(db, "/nonexistent_dir/design", "cannot open /nonexistent_dir/design.aux for writing");
     // The .aux is writable but the .lef name is a folder.
     const std::string dir = scratchDir();
     const std::string base = dir + "taken";
     mkdir((base + ".lef").c_str(), 0755);
-    EXPECT_EXIT(
-        {
-            testing::internal::CaptureStdout();
-            outputLEFDEF(base.c_str(), nullptr, db);
-        },
-        ::testing::ExitedWithCode(1), "cannot open .*taken.lef for writing");
+    expectConvertRefused(db, base, "cannot open .*taken.lef for writing");
     // A .def that cannot take the text (a full device) ends the run when it is closed.
     const std::string fullBase = dir + "full";
     ASSERT_EQ(symlink("/dev/full", (fullBase + ".def").c_str()), 0);
-    EXPECT_EXIT(
-        {
-            testing::internal::CaptureStdout();
-            outputLEFDEF(fullBase.c_str(), nullptr, db);
-        },
-        ::testing::ExitedWithCode(1), "cannot write .*full.def");
+    expectConvertRefused(db, fullBase, "cannot write .*full.def");
     NetDB noRows = tinyDesign();
     noRows.rows.clear();
-    EXPECT_EXIT(
-        {
-            dup2(2, 1);
-            outputLEFDEF((dir + "norows").c_str(), nullptr, noRows);
-        },
-        ::testing::ExitedWithCode(1), "Have no row information");
+    expectConvertRefused(noRows, dir + "norows", "Have no row information");
 }
