@@ -7,19 +7,12 @@
 #include "database/NetDB.h"
 #include "database/Parser.h"
 #include "database/PlacementWriters.h"
+#include "tests/common/HandDesign.h"
 #include "tests/common/RunCommand.h"
 
 namespace {
 
-placeCell object(int type, int x, int y) {
-    placeCell c;
-    c.type = type;
-    c.xlow = x;
-    c.ylow = y;
-    c.width = 4;
-    c.height = 4;
-    return c;
-}
+placeCell object(int type, int x, int y) { return handCell(x, y, 4, 4, type); }
 
 NetDB smallDesign() {
     NetDB db;
