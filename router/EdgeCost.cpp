@@ -90,6 +90,7 @@ void GlobalRouter::initialFunc_2Dmap(int mode) {
 }
 
 void GlobalRouter::initialFunc_3Dmap() {
+    if (graph.func_map.size() != static_cast<size_t>(X) * Y * L) graph.func_map.assign(static_cast<size_t>(X) * Y * L, FuncCost{});
     for (int x = 0; x < X; ++x)
         for (int y = 0; y < Y; ++y)
             for (int z = 0; z < L; ++z) {

@@ -3,6 +3,8 @@
 
 #include "router/GlobalRouter.h"
 
+#include "router/FibCore.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -17,6 +19,7 @@ GlobalRouter::GlobalRouter(int X_, int Y_, int L_, int hCap2D_, int vCap2D_, std
     }
     const size_t xy = static_cast<size_t>(X) * Y;
     const size_t xyl = xy * L;
+    (void)xyl;
 
     graph.xNum = X;
     graph.yNum = Y;
@@ -25,19 +28,9 @@ GlobalRouter::GlobalRouter(int X_, int Y_, int L_, int hCap2D_, int vCap2D_, std
     graph.vCap2D = vCap2D;
     graph.usageH.assign(static_cast<size_t>(X - 1) * Y, 0);
     graph.usageV.assign(static_cast<size_t>(X) * (Y - 1), 0);
-    graph.func_map.assign(xyl, FuncCost{});
 
-    // The cells never move after this point: heap and deque nodes point into them.
-    graph.cells.resize(xyl);
-    for (int z = 0; z < L; ++z)
-        for (int y = 0; y < Y; ++y)
-            for (int x = 0; x < X; ++x) {
-                GridCell& c = graph.cell(x, y, z);
-                c.x = x;
-                c.y = y;
-                c.z = z;
-                c.node.data = &c;
-            }
+    // The 2D flow searches layer 0 only; initial3Dmalloc adds the other layers.
+    setCellLayers(1);
 
     pitchPerLayer = pitchPerLayer_;
     hCapPerLayer = std::move(hCapPerLayer_);
@@ -47,6 +40,7 @@ GlobalRouter::GlobalRouter(int X_, int Y_, int L_, int hCap2D_, int vCap2D_, std
 
     heap = fh_makekeyheap(1, static_cast<int>(xyl));
     queue = new fibque();
+    fibTable(mazeHeap, fibcore::degreeBound(static_cast<int>(xy)) + 1);
 
     historyH.assign(graph.usageH.size(), 0);
     historyV.assign(graph.usageV.size(), 0);
@@ -128,8 +122,27 @@ void GlobalRouter::initblockAwareModle(double p) {
         for (int y = 0; y < Y - 1; ++y) adjust(graph.uV(x, y), vCap2D, x, y, x, y + 1);
 }
 
+void GlobalRouter::setCellLayers(int layers) {
+    if (graph.cellLayers == layers) return;
+    // Growing moves the cells: no search may be open, and every node's data
+    // pointer is set again.
+    graph.cells.resize(static_cast<size_t>(X) * Y * layers);
+    graph.cellLayers = layers;
+    for (int z = 0; z < layers; ++z)
+        for (int x = 0; x < X; ++x)
+            for (int y = 0; y < Y; ++y) {
+                GridCell& c = graph.cell(x, y, z);
+                c.x = x;
+                c.y = y;
+                c.z = z;
+                c.node.data = &c;
+            }
+}
+
 void GlobalRouter::initial3Dmalloc() {
     const size_t xyl = static_cast<size_t>(X) * Y * L;
+    setCellLayers(L);
+    if (graph.func_map.size() != xyl) graph.func_map.assign(xyl, FuncCost{});
     if (work3DCost1.empty()) {
         work3DCost1.assign(xyl, 0.0f);
         work3DCost2.assign(xyl, 0.0f);
