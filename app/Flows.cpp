@@ -10,6 +10,7 @@
 #include "database/Timer.h"
 #include "decomposition/Decompose.h"
 #include "layer_assignment/LA.h"
+#include "router/PhaseRelease.h"
 #include "router/FluteRefine.h"
 #include "router/GlobalRoute2D.h"
 #include "router/GlobalRouter.h"
@@ -56,6 +57,7 @@ void main_ispd(NetDB& db, parameterSet& settings, const char* resultName, Global
     Graph graph;
 
     routeRegular2D(db, settings, router, control, orders);
+    releaseAfter2D(router, db);  // no 3D rounds follow (see above)
     printTotalTime();
 
     clock_t laStart = clock();

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "database/MemoryBudget.h"
 #include "database/NetDB.h"
 #include "database/Parser.h"
 #include "database/Settings.h"
@@ -252,6 +253,8 @@ void IspdReader::readGridAndRules() {
         sc.fail(at, "the grid needs at least one G-cell in x and in y and one layer (got %d %d %d)", g[0], g[1], g[2]);
     if (static_cast<long long>(g[0]) * g[1] * g[2] > INT_MAX)
         sc.fail(at, "the grid of %d by %d G-cells on %d layers is too large", g[0], g[1], g[2]);
+    const std::string tooBig = gridMemoryRefusal(g[0], g[1], g[2]);
+    if (!tooBig.empty()) sc.fail(at, "%s", tooBig.c_str());
     db.gridX = g[0];
     db.gridY = g[1];
     db.layerNum = g[2];

@@ -3,6 +3,7 @@
 
 #include "router/GlobalRouter.h"
 
+#include "database/MemoryBudget.h"
 #include "router/FibCore.h"
 
 #include <algorithm>
@@ -26,8 +27,8 @@ GlobalRouter::GlobalRouter(int X_, int Y_, int L_, int hCap2D_, int vCap2D_, std
     graph.layerNum = L;
     graph.hCap2D = hCap2D;
     graph.vCap2D = vCap2D;
-    graph.usageH.assign(static_cast<size_t>(X - 1) * Y, 0);
-    graph.usageV.assign(static_cast<size_t>(X) * (Y - 1), 0);
+    hugeAssign(graph.usageH, static_cast<size_t>(X - 1) * Y, 0);
+    hugeAssign(graph.usageV, static_cast<size_t>(X) * (Y - 1), 0);
 
     // The 2D flow searches layer 0 only; initial3Dmalloc adds the other layers.
     setCellLayers(1);
@@ -50,7 +51,7 @@ GlobalRouter::GlobalRouter(int X_, int Y_, int L_, int hCap2D_, int vCap2D_, std
     workDir1.assign(xy, 0);
     workDir2.assign(xy, 0);
     workDir3.assign(xy, 0);
-    mapCost.assign(2 * xy, 0.0f);
+    hugeAssign(mapCost, 2 * xy, 0.0f);
     // Every 2D test adds the virtual demand; it is all zero until it is filled.
     placement.resizeVirtualDemand(X, Y);
 }
@@ -124,9 +125,9 @@ void GlobalRouter::initblockAwareModle(double p) {
 
 void GlobalRouter::setCellLayers(int layers) {
     if (graph.cellLayers == layers) return;
-    // Growing moves the cells: no search may be open, and every node's data
-    // pointer is set again.
-    graph.cells.resize(static_cast<size_t>(X) * Y * layers);
+    // A new allocation: no search may be open, and every node's data pointer
+    // is set again.
+    hugeAssign(graph.cells, static_cast<size_t>(X) * Y * layers, GridCell{});
     graph.cellLayers = layers;
     for (int z = 0; z < layers; ++z)
         for (int x = 0; x < X; ++x)
@@ -137,6 +138,13 @@ void GlobalRouter::setCellLayers(int layers) {
                 c.z = z;
                 c.node.data = &c;
             }
+}
+
+void GlobalRouter::releaseSearchState() {
+    std::vector<GridCell>().swap(graph.cells);
+    graph.cellLayers = 0;
+    for (std::vector<float>* v : {&mapCost, &workCost1, &workCost2, &workCost3}) std::vector<float>().swap(*v);
+    for (std::vector<int>* v : {&workDir1, &workDir2, &workDir3}) std::vector<int>().swap(*v);
 }
 
 void GlobalRouter::initial3Dmalloc() {

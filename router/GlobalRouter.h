@@ -179,6 +179,9 @@ public:
     void initial3Dmalloc();
     // Holds the maze cells of the given number of layers (layer 0 first).
     void setCellLayers(int layers);
+    // Frees the maze cells, the cached 2D costs and the 2D work maps once no
+    // 2D search follows.
+    void releaseSearchState();
     void initial3DRouting(std::vector<int>& hCapPerLayer, std::vector<int>& vCapPerLayer,
                           std::vector<RPoint>& adjLocate, std::vector<int>& adjCapacity,
                           std::vector<std::vector<int>>& pinsPerGcell, double pinBlockageFactor);
