@@ -42,6 +42,22 @@ struct alignas(64) GridCell {
     fibheap_el node;               // data points at this cell
 };
 
+// The layer-0 cells linked by index for the maze search's open set (the
+// policy of FibCore.h).
+struct CellLinks {
+    using Ref = uint32_t;
+    static constexpr uint32_t nil = kNoCell;
+    GridCell* c;
+    float key(Ref r) const { return c[r].key; }
+    void setKey(Ref r, float k) { c[r].key = k; }
+    Ref& left(Ref r) { return c[r].hLeft; }
+    Ref& right(Ref r) { return c[r].hRight; }
+    Ref& parent(Ref r) { return c[r].hParent; }
+    Ref& child(Ref r) { return c[r].hChild; }
+    uint16_t& degree(Ref r) { return c[r].hDegree; }
+    uint8_t& mark(Ref r) { return c[r].hMark; }
+};
+
 // Cached 3D step costs of one G-cell and layer.
 struct FuncCost {
     float horizontal = 0.0f;
@@ -190,6 +206,11 @@ public:
     // ---- edge costs ----------------------------------------------------------------
     void initialCostArray();
     float DPCost(int x, int y, int kind);
+    // pow(h, historyExponent) for a history count h, from a table for small h.
+    double historyPow(int h);
+    static constexpr int kHistoryPowSize = 4096;
+    std::vector<double> historyPowTable;
+    double historyPowExponent = 0.0;
     float NewCost(int x, int y, int kind);
     float cost3D(int x, int y, int z, int kind);
     void initialFunc_2Dmap(int mode);

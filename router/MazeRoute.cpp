@@ -18,20 +18,6 @@ namespace {
 
 inline float keyOf(const fibheap_el* node) { return static_cast<const GridCell*>(node->data)->key; }
 
-// The layer-0 cells linked by index for the maze search's open set.
-struct CellLinks {
-    using Ref = uint32_t;
-    static constexpr uint32_t nil = kNoCell;
-    GridCell* c;
-    float key(Ref r) const { return c[r].key; }
-    void setKey(Ref r, float k) { c[r].key = k; }
-    Ref& left(Ref r) { return c[r].hLeft; }
-    Ref& right(Ref r) { return c[r].hRight; }
-    Ref& parent(Ref r) { return c[r].hParent; }
-    Ref& child(Ref r) { return c[r].hChild; }
-    uint16_t& degree(Ref r) { return c[r].hDegree; }
-    uint8_t& mark(Ref r) { return c[r].hMark; }
-};
 
 // Root of a cell's union-find set, compressing the whole walked chain onto it.
 GridCell* findRoot(GridCell* c) {
@@ -341,7 +327,7 @@ void GlobalRouter::MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bo
                     if (!fibcore::replaceInQueue(links, mazeQueue, ni, f))
                         n->inQueue = fibcore::insertOpen(links, mazeQueue, mazeHeap, ni);
                 } else if (f < n->key) {
-                    fibcore::decreaseKey(links, mazeHeap, ni, f);
+                    decreaseKey(links, mazeHeap, ni, f);
                 }
             } else {
                 n->visit = stamp;
