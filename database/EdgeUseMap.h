@@ -9,7 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
+#include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 class EdgeUseMap {
@@ -86,9 +87,14 @@ public:
         }
     }
     size_t count(int key) const { return find(key) != end() ? 1 : 0; }
+    // The count of a key that must be present; a missing key is an internal
+    // error that ends the run.
     int& at(int key) {
         iterator it = find(key);
-        if (it == end()) throw std::out_of_range("EdgeUseMap::at");
+        if (it == end()) {
+            fprintf(stderr, "ERROR: EdgeUseMap.h: edge key %d has no count\n", key);
+            exit(1);
+        }
         return it->second;
     }
     int at(int key) const { return const_cast<EdgeUseMap*>(this)->at(key); }

@@ -86,6 +86,47 @@ inline void cut(P& p, H& h, typename P::Ref e) {
     addRoot(p, h, e);
 }
 
+// Degree bound D of a heap: only ever grows while the heap is in use.
+// degreeBound(n) exceeds D exactly when n reaches F(D + 2), so the bound is
+// recomputed only then.
+template <class H>
+inline void growDegreeBound(H& h) {
+    if (h.D < 0 || static_cast<long long>(h.count) >= fibonacci(h.D + 2)) {
+        const int need = degreeBound(h.count);
+        if (h.D < need) h.D = need;
+    }
+}
+
+// One root x of a consolidation: while a tree of its degree waits in the
+// table (bit d of used), the one with the larger key becomes a child of the
+// other (an equal key keeps x as the parent); the result takes its slot.
+template <class P>
+inline void consolidateRoot(P& p, typename P::Ref* table, unsigned long long& used, typename P::Ref x) {
+    using Ref = typename P::Ref;
+    int d = p.degree(x);
+    while (used >> d & 1) {
+        Ref y = table[d];
+        if (p.key(y) < p.key(x)) {
+            Ref t = x;
+            x = y;
+            y = t;
+        }
+        // Link y below x.
+        p.mark(y) = 0;
+        p.parent(y) = x;
+        p.left(y) = p.right(y) = y;
+        if (p.child(x) == P::nil)
+            p.child(x) = y;
+        else
+            spliceRight(p, p.child(x), y);
+        ++p.degree(x);
+        used &= ~(1ull << d);
+        ++d;
+    }
+    table[d] = x;
+    used |= 1ull << d;
+}
+
 template <class P, class H>
 inline void insert(P& p, H& h, typename P::Ref e) {
     p.degree(e) = 0;
@@ -126,13 +167,7 @@ typename P::Ref extractMin(P& p, H& h) {
     }
     h.root = next;
 
-    // Degree bound: only ever grows while the heap is in use. degreeBound(n)
-    // exceeds D exactly when n reaches F(D + 2), so the bound is recomputed
-    // only then.
-    if (h.D < 0 || static_cast<long long>(h.count) >= fibonacci(h.D + 2)) {
-        const int need = degreeBound(h.count);
-        if (h.D < need) h.D = need;
-    }
+    growDegreeBound(h);
     Ref* table = fibTable(h, h.D + 1);
     // Slot d of the table is in use when bit d is set (D stays below 64).
     unsigned long long used = 0;
@@ -147,28 +182,7 @@ typename P::Ref extractMin(P& p, H& h) {
         const bool done = x == last;
         r = p.right(x);
         p.parent(x) = P::nil;
-        int d = p.degree(x);
-        while (used >> d & 1) {
-            Ref y = table[d];
-            if (p.key(y) < p.key(x)) {
-                Ref t = x;
-                x = y;
-                y = t;
-            }
-            // Link y below x.
-            p.mark(y) = 0;
-            p.parent(y) = x;
-            p.left(y) = p.right(y) = y;
-            if (p.child(x) == P::nil)
-                p.child(x) = y;
-            else
-                spliceRight(p, p.child(x), y);
-            ++p.degree(x);
-            used &= ~(1ull << d);
-            ++d;
-        }
-        table[d] = x;
-        used |= 1ull << d;
+        consolidateRoot(p, table, used, x);
         if (done) break;
     }
 

@@ -70,36 +70,10 @@ uint32_t extractMin(CellLinks& p, MazeHeap& h) {
         return z;
     }
 
-    if (h.D < 0 || static_cast<long long>(h.count) >= fibcore::fibonacci(h.D + 2)) {
-        const int need = fibcore::degreeBound(h.count);
-        if (h.D < need) h.D = need;
-    }
+    fibcore::growDegreeBound(h);
     uint32_t* table = fibTable(h, h.D + 1);
     unsigned long long used = 0;
-    for (uint32_t x : walk) {
-        int d = p.degree(x);
-        while (used >> d & 1) {
-            uint32_t y = table[d];
-            if (p.key(y) < p.key(x)) {
-                uint32_t t = x;
-                x = y;
-                y = t;
-            }
-            // Link y below x.
-            p.mark(y) = 0;
-            p.parent(y) = x;
-            p.left(y) = p.right(y) = y;
-            if (p.child(x) == kNoCell)
-                p.child(x) = y;
-            else
-                fibcore::spliceRight(p, p.child(x), y);
-            ++p.degree(x);
-            used &= ~(1ull << d);
-            ++d;
-        }
-        table[d] = x;
-        used |= 1ull << d;
-    }
+    for (uint32_t x : walk) fibcore::consolidateRoot(p, table, used, x);
 
     // The new root list in slot order; the first smallest key is the minimum.
     h.min = kNoCell;
