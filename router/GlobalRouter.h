@@ -2,6 +2,7 @@
 // The routing engine: grid state, edge costs, commit and rip-up, and the
 // routing kernels and schedules that work on them.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -12,18 +13,18 @@
 #include "router/fib.h"
 #include "router/MazeOpenSet.h"
 
-// One G-cell on one layer: the maze search's node record. The first 64 bytes
-// are all that a maze step touches: the key beside the index links of the
-// search's open set (hLeft .. hMark, see MazeOpenSet.h) and the search state.
-// The rest serves the union-find of the source set-up, the trace-back and the
-// pointer-linked public heap (fib.h).
+// One G-cell on one layer: the maze search's node record, 128 bytes. The first
+// 64 bytes are all that a maze step touches: the key beside the index links of
+// the search's open set (hLeft .. hMark, see MazeOpenSet.h) and the search
+// state. The second line serves the trace-back and the pointer-linked public
+// heap (fib.h).
 struct alignas(64) GridCell {
     float key = 2147483648.0f;
     uint32_t hLeft = kNoCell;    // open-set links by cell index (in the deque: previous)
     uint32_t hRight = kNoCell;   // (in the deque: next)
     uint32_t hParent = kNoCell;
     uint32_t hChild = kNoCell;
-    uint16_t hDegree = 0;
+    uint8_t hDegree = 0;
     uint8_t hMark = 0;
     bool inOpenSet = false;
     bool inQueue = false;  // in the deque rather than the heap
@@ -32,15 +33,17 @@ struct alignas(64) GridCell {
     float g = 0.0f;        // path cost
     int h = 0;             // estimate
     int length = 0;
-    GridCell* parent = nullptr;
     int rank = 0;          // union-find rank
-    int treeStamp = -1;
+    GridCell* parent = nullptr;
     GridCell* ufParent = nullptr;  // union-find parent
     int x = 0;
     int y = 0;
     int z = 0;
+    int treeStamp = -1;
     fibheap_el node;               // data points at this cell
 };
+static_assert(sizeof(GridCell) == 128, "a maze cell is two cache lines");
+static_assert(offsetof(GridCell, ufParent) < 64, "the search state fits the first line");
 
 // The layer-0 cells linked by index for the maze search's open set (the
 // policy of FibCore.h).
@@ -54,7 +57,7 @@ struct CellLinks {
     Ref& right(Ref r) { return c[r].hRight; }
     Ref& parent(Ref r) { return c[r].hParent; }
     Ref& child(Ref r) { return c[r].hChild; }
-    uint16_t& degree(Ref r) { return c[r].hDegree; }
+    uint8_t& degree(Ref r) { return c[r].hDegree; }
     uint8_t& mark(Ref r) { return c[r].hMark; }
 };
 
