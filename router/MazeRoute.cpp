@@ -2,7 +2,9 @@
 // connection over the 2D grid, with its source/target set-up, trace-back and
 // the price of the old path that bounds it.
 //
-// The open set is the router's sorted deque plus its Fibonacci heap. Cells are
+// The open set is a sorted deque plus a Fibonacci heap over the layer-0 cells,
+// linked by cell index (MazeOpenSet.h); popOpenSet and insertQueues keep the
+// same rules for the public pointer-linked pair. Cells are
 // never cleared between searches: a cell takes part in the current search only
 // when its visit stamp equals the search stamp, and advancing the stamp makes
 // every old mark stale at once.
@@ -17,7 +19,6 @@
 namespace {
 
 inline float keyOf(const fibheap_el* node) { return static_cast<const GridCell*>(node->data)->key; }
-
 
 // Root of a cell's union-find set, compressing the whole walked chain onto it.
 GridCell* findRoot(GridCell* c) {
