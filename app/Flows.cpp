@@ -63,7 +63,7 @@ void main_ispd(NetDB& db, parameterSet& settings, const char* resultName, Global
     clock_t laStart = clock();
     std::cout << layerAssignmentBanner(settings.Layer_Assignment_Algorithm) << std::endl;
     graph.initialLA(db, settings.Via_Cost, settings.Pin_Blockage_Factor);
-    graph.convertGRtoLA(db);
+    graph.convertGRtoLA(db, true);  // the result is written from the trees (no 3D rounds)
     switch (settings.Layer_Assignment_Algorithm) {
         case 1: graph.fastLA(0, 0, 0, false); break;
         case 2: graph.COLA(0, 0, 0, false); break;
