@@ -116,6 +116,12 @@ public:
         return {iterator(s + i, s + cap_), true};
     }
 
+    std::pair<iterator, bool> insert(const std::pair<int, int>& kv) { return emplace(kv.first, kv.second); }
+    // Room for n entries without growing.
+    void reserve(size_t n) {
+        while (n * 4 > cap_ * 3) grow();
+    }
+
     // Removes the entry at it (backward-shift deletion keeps every probe chain whole).
     void erase(iterator it) {
         Slot* s = slots_.get();
