@@ -1,5 +1,7 @@
 #include "app/Flows.h"
 
+#include "app/FlowSteps.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -7,31 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "app/Route3D.h"
 #include "database/Timer.h"
 #include "decomposition/Decompose.h"
 #include "layer_assignment/LA.h"
-#include "router/PhaseRelease.h"
 #include "router/FluteRefine.h"
 #include "router/GlobalRoute2D.h"
 #include "router/GlobalRouter.h"
-
-namespace {
-
-void printTotalTime() {
-    std::cout << "!!!!!!!!!  CPU  Total Time: " << cpuSeconds(totalTime, clock()) << " seconds  !!!!!!!"
-              << std::endl
-              << std::endl;
-}
-
-const char* layerAssignmentBanner(int algorithm) {
-    switch (algorithm) {
-        case 1: return "===================Start Greedy Layer Assignment===================";
-        case 2: return "===================Start DP-based Layer Assignment without Negotiation Scheme===================";
-        default: return "===================Start DP-based Layer Assignment with Negotiation Scheme===================";
-    }
-}
-
-}  // namespace
+#include "router/PhaseRelease.h"
 
 void routeRegular2D(NetDB& db, parameterSet& settings, GlobalRouter& router, controlGR& control,
                     std::vector<Order>& orders) {
@@ -49,38 +34,23 @@ void routeRegular2D(NetDB& db, parameterSet& settings, GlobalRouter& router, con
 
 void main_ispd(NetDB& db, parameterSet& settings, const char* resultName, GlobalRouter& router,
                controlGR& control) {
-    if (settings.Optimization_3D_Iteration != 0) {
-        fprintf(stderr, "3D_Optimization_Iteration: the 3D refinement is not built yet; set it to 0\n");
-        exit(1);
-    }
     std::vector<Order> orders;
     Graph graph;
 
     routeRegular2D(db, settings, router, control, orders);
-    releaseAfter2D(router, db);  // no 3D rounds follow (see above)
-    printTotalTime();
+    // Without 3D rounds the 2D search state and the 2D paths are dead once the
+    // trees of layer assignment stand.
+    const bool only2D = settings.Optimization_3D_Iteration == 0;
+    if (only2D) releaseAfter2D(router, db);
+    printCpuTotalTime();
 
-    clock_t laStart = clock();
-    std::cout << layerAssignmentBanner(settings.Layer_Assignment_Algorithm) << std::endl;
-    graph.initialLA(db, settings.Via_Cost, settings.Pin_Blockage_Factor);
-    graph.convertGRtoLA(db, true);  // the result is written from the trees (no 3D rounds)
-    switch (settings.Layer_Assignment_Algorithm) {
-        case 1: graph.fastLA(0, 0, 0, false); break;
-        case 2: graph.COLA(0, 0, 0, false); break;
-        default: graph.NVM(0, 0, 0, false); break;
+    runLayerAssignment(db, settings, graph, only2D);
+
+    if (settings.Optimization_3D_Iteration != 0) {
+        refine3DAndWrite(router, db, orders, graph, settings, control, resultName);
+        return;
     }
-    std::cout << "Layer Assignment costs " << cpuSeconds(laStart, clock()) << " seconds" << std::endl << std::endl;
-    printTotalTime();
-
     clock_t outStart = clock();
-    std::string reportName = std::string(resultName) + ".ofinfo";
-    if (settings.Output_Routing_Result) {
-        std::cout << "output routing result = " << resultName << std::endl;
-        graph.output3Dresult(resultName);
-    }
-    if (settings.Output_Overflow_Information) {
-        std::cout << "output overflow infomation file = " << reportName << std::endl;
-        graph.outputOverflowInfo(reportName.c_str());
-    }
+    writeLayerAssignedResult(resultName, settings, graph);
     std::cout << "Output File costs " << cpuSeconds(outStart, clock()) << " seconds" << std::endl << std::endl;
 }

@@ -18,3 +18,9 @@ void routeRegular2D(NetDB& db, parameterSet& settings, GlobalRouter& router, con
 // Full global-routing run: 2D routing, layer assignment, result and report files.
 void main_ispd(NetDB& db, parameterSet& settings, const char* resultName, GlobalRouter& router,
                controlGR& control);
+
+// Fast (congestion-estimation) run: decomposition, optionally FLUTE refinement,
+// the initial and fast routing schedules and, when `assignLayers` is set, layer
+// assignment, result and report files.
+void main_congestion_estimator(NetDB& db, parameterSet& settings, const char* resultName, GlobalRouter& router,
+                               controlGR& control, bool refineTrees, bool assignLayers);

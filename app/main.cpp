@@ -5,22 +5,20 @@
 #include <ctime>
 #include <iostream>
 
+#include "app/AnalysisFlows.h"
 #include "app/CommandLine.h"
 #include "app/Flows.h"
+#include "app/PlacementFlows.h"
 #include "database/MemoryBudget.h"
 #include "database/NetDB.h"
 #include "database/Parser.h"
 #include "database/Settings.h"
 #include "database/Timer.h"
+#include "database/bookshelf/Bookshelf.h"
 #include "router/ControlGR.h"
 #include "router/GlobalRouter.h"
 
 namespace {
-
-[[noreturn]] void notBuilt(const CommandLine& c, const char* what) {
-    fprintf(stderr, "%s: %s is not built yet\n", c.keyword.c_str(), what);
-    exit(1);
-}
 
 bool isRoutingMode(RunMode m) {
     return m == RunMode::RegularIspd || m == RunMode::FastIspd || m == RunMode::Regular ||
@@ -41,13 +39,7 @@ int main(int argc, char** argv) {
     NetDB db;
     parameterSet settings;
 
-    if (!isRoutingMode(cmd.mode)) {
-        switch (cmd.mode) {
-            case RunMode::Convert: notBuilt(cmd, "the Bookshelf reader and the LEF/DEF conversion");
-            case RunMode::Hpwl: notBuilt(cmd, "the Bookshelf reader and the HPWL report");
-            default: notBuilt(cmd, "the Bookshelf reader and the log analysis");
-        }
-    }
+    if (!isRoutingMode(cmd.mode)) return runAnalysisMode(cmd, db, settings);
 
     setDefaultParameter(db, settings, true);
     Input_Setting(cmd.setFile.c_str(), db, settings);
@@ -57,7 +49,9 @@ int main(int argc, char** argv) {
     if (ispd) {
         Input_ISPD(cmd.designFile.c_str(), db, settings);
     } else {
-        notBuilt(cmd, "the Bookshelf reader");
+        Input_DAC(cmd.designFile.c_str(), db, settings);
+        read_place_file(cmd.plFile.c_str(), db);
+        build_netlist_set(db, settings, db.cells);
     }
 
     if (cmd.mazeIterations != -1) settings.Maze_Routing_Iteration = cmd.mazeIterations;
@@ -71,10 +65,16 @@ int main(int argc, char** argv) {
     control.timeLimit = static_cast<float>(settings.Maze_Routing_Timeout);
     control.verbose = true;
 
-    if (cmd.mode == RunMode::RegularIspd) {
+    if (cmd.mode == RunMode::RegularIspd || cmd.mode == RunMode::Regular) {
         main_ispd(db, settings, cmd.resultName.c_str(), router, control);
+    } else if (cmd.mode == RunMode::FastIspd || cmd.mode == RunMode::Fast) {
+        main_congestion_estimator(db, settings, cmd.resultName.c_str(), router, control, false, true);
+    } else if (cmd.mode == RunMode::Legal) {
+        main_legalizer(db, settings, cmd.resultName.c_str(), router, control);
+    } else if (cmd.mode == RunMode::Place) {
+        main_movable_router(db, settings, cmd.resultName.c_str(), router, control, false, false);
     } else {
-        notBuilt(cmd, "the fast routing flow");
+        main_get_two_pin(db, settings, cmd.resultName.c_str(), router);
     }
 
     std::cout << "!!!!!!!!!  CPU  Total Time: " << cpuSeconds(runStart, clock()) << " seconds  !!!!!!!" << std::endl;

@@ -11,3 +11,8 @@ struct parameterSet;
 // are dropped. A file that cannot be opened or read ends the run with status 1
 // after one line on standard error.
 void Input_ISPD(const char* fileName, NetDB& db, parameterSet& settings);
+
+// Writes the routing result of every net's 3D connection paths in the ISPD'08
+// result syntax, each unit edge and via once per net. A file that cannot be
+// written ends the run with status 1 after one line on standard error.
+void outputFile(const char* fileName, NetDB& db);

@@ -176,6 +176,8 @@ public:
     // (for a flow that reads the routes only from here on).
     void convertGRtoLA(NetDB& db, bool releasePaths = false);
     void BFS_net(ConvertMaps& maps, net& n, int stamp);
+    // Hand-back of the assigned layers into the connections' paths (LAHandBack.cpp).
+    void convertLAtoGR(NetDB& db);
 
     // Tree DP of one net (LADynamicProgram.cpp).
     // Congestion term plus the per-layer preference of one edge on layer l;

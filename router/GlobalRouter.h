@@ -9,6 +9,7 @@
 #include "database/Geometry.h"
 #include "database/NetDB.h"
 #include "placement/Placement.h"
+#include "router/ControlGR.h"
 #include "router/GridIndex.h"
 #include "router/fib.h"
 #include "router/MazeOpenSet.h"
@@ -222,6 +223,33 @@ public:
     // ---- pin-density virtual demand ------------------------------------------------
     void initialVirtualDem(std::vector<std::vector<int>>& pinsPerGcell, double factor);
 
+    // ---- placement database hooks --------------------------------------------------
+    // Builds the router's placement database from the design's cells and rows.
+    void initialPlacement(std::vector<placeCell>& cells, std::vector<Row>& rows, int originX, int originY,
+                          int tileWidth, int tileHeight, double virtualDemandScale, int macroMargin);
+    // Legalizes every movable cell and moves it in the bins to its legal spot.
+    void legalize();
+    // Empties every cell's connection list, resets the bin histories, stops counting history.
+    void clearCellInfo();
+    // Refreshes the virtual demand and cached edge costs around a cell.
+    void updateVirtualCost(placeCell& cell);
+    // Moves the ends of the cell's connections that lie on the cell to its pins' G-cells.
+    void updateNetInfo(int cell);
+    // A pin's position in DBU (its cell's current corner plus offsets) and its cell's pin layer.
+    void getPinLocation(pinLocate& pin, int& x, int& y, int& layer) const {
+        const placeCell& c = placement.cells[pin.cell];
+        x = c.xlow + pin.xOffset;
+        y = c.ylow + pin.yOffset;
+        layer = c.pinLayer;
+    }
+    // The G-cell of that position (integer division from the grid origin, clipped
+    // to the grid) and the pin layer.
+    void getPinGcell(pinLocate& pin, int& x, int& y, int& layer) const {
+        getPinLocation(pin, x, y, layer);
+        x = placement.binCol(x);
+        y = placement.binRow(y);
+    }
+
     // ---- commit and rip-up ---------------------------------------------------------
     int RoutePath(std::vector<RPoint>& path, Net& net);
     int RoutePath(Point const& from, Point const& to, std::vector<RPoint>& path, Net& net);
@@ -278,4 +306,78 @@ public:
     // Removes the open cell with the smallest key (heap first on equal keys);
     // null when the open set is empty.
     GridCell* popOpenSet();
+
+    // ---- monotonic, snaking and escape routing; initial and fast schedules ---------
+    // The dynamic programs write a direction map (codes: -1 source, 0 from below,
+    // 1 from the left, 2 from above, 3 from the right) and a cost map, both flat
+    // X by Y arrays indexed by xyIdx(x, y) (the work maps), only over their region.
+    // Monotone staircase from s over the rectangle of s and t, bend cost per turn.
+    void pseudoMonotonic(Point& s, Point& t, int* dir, float* cost);
+    // Monotone in y from s.y to t.y, free in x over the box's columns.
+    void snakingRoutingHor(Point& s, Point& t, BoundingBox& box, int* dir, float* cost);
+    // Monotone in x from s.x to t.x, free in y over the box's rows.
+    void snakingRoutingVer(Point& s, Point& t, BoundingBox& box, int* dir, float* cost);
+    // Appends the steps from (x, y) back to the source, in trace order. A walk that
+    // leaves `region` or takes more steps than it has G-cells is an internal error.
+    void monTraceBack(std::vector<RPoint>& path, int x, int y, int* dir);
+    void monTraceBack(std::vector<RPoint>& path, int x, int y, int* dir, const BoundingBox& region);
+    // Joins map A (grown from `from`) and map B (from `to`) at the cheapest G-cell of
+    // the connection's box, sets its growth flags and appends both halves to its path.
+    // False, with nothing appended, when no G-cell costs less than 1e11.
+    bool identifyPath(TwoPin* tp, int* dirA, float* costA, int* dirB, float* costB);
+    float minCostLeftRight(int x, int yLow, int yHigh, float* costA, float* costB);
+    float minCostTopBottom(int xLow, int xHigh, int y, float* costA, float* costB);
+    // Reroutes tp into its emptied path (not committed). Both ends on the snaking
+    // DP's monotone line give the straight path between them.
+    void snakingRouting(TwoPin* tp, BoundingBox& box, int* dir, float* cost, bool horizontal);
+    // Escape reroutes by monotone / snaking DPs from both ends; false when
+    // identifyPath finds no meeting G-cell (the path is then left empty).
+    bool escapRouting(TwoPin* tp, BoundingBox& box, int* dirA, float* costA, int* dirB, float* costB);
+    bool escapSnakeRouting(TwoPin* tp, BoundingBox& box, int* dirA, float* costA, int* dirB, float* costB);
+    // First paths: pattern rounds, then monotonic rounds over the overflowed.
+    void initialRouting(std::vector<Net>& nets, std::vector<Order>& orders, int patternRounds,
+                        int monotonicRounds, controlGR& control);
+    // Rip-up and reroute rounds under history cost, bounded by control's round and
+    // wall-clock limits; appends one entry per round to control's traces.
+    void fastRouting(std::vector<Net>& nets, std::vector<Order>& orders, controlGR& control);
+
+    // ---- 3D refinement: commit, kernels and negotiation ----------------------------
+    // The 3D work arrays are X * Y * L, index (x * Y + y) * L + z.
+    int w3(int x, int y, int z) const { return (x * Y + y) * L + z; }
+    int Route3DPath(std::vector<RPoint>& path, Net& net);
+    void RipUp3D(std::vector<RPoint>& path, Net& net);
+    void initialSourceLayer(int x, int y, int z, int* dir, float* cost);
+    void changeLayer(int x, int y, int* dir, float* cost);
+    // On a shared column (s and t on one G-cell) only the source column is written.
+    void monotonic3D(const Point& s, const Point& t, int* dir, float* cost);
+    // Ends on one column (Ver) or one row (Hor) get the best straight path.
+    void snakingRoutingVer3D(const Point& s, const Point& t, const BoundingBox& box, int* dir, float* cost);
+    void snakingRoutingHor3D(const Point& s, const Point& t, const BoundingBox& box, int* dir, float* cost);
+    // Appends the steps from (x, y, z) back to the source of the map.
+    void monTraceBack3D(std::vector<RPoint>& path, int x, int y, int z, int* dir);
+    // Joins the two maps at their cheapest common G-cell and layer of the box and
+    // writes the path from `from` to `to`; false (path untouched) when there is none.
+    bool identifyPath3D(TwoPin* tp, int* dirA, float* costA, int* dirB, float* costB);
+    // The rerouting kernels leave the path ordered from `from` to `to`, with the
+    // via stacks that reach every pin layer of both end G-cells.
+    void monoRouting3D(TwoPin* tp);
+    void snakingRouting3D(TwoPin* tp, BoundingBox& box, int* dir, float* cost, bool horizontal);
+    bool escapRouting3D(TwoPin* tp, BoundingBox& box, int* dirA, float* costA, int* dirB, float* costB);
+    void getHorVerOverflow3D(std::vector<RPoint>& path, int& hOF, int& vOF, float& hCost, float& vCost);
+    void fastRouting3D(std::vector<Net>& nets, std::vector<Order>& orders, controlGR& control);
+
+    // ---- routing-driven re-placement and local detailed placement -------------------
+    // Moves movable cells to cheaper tiles and reroutes their connections, for
+    // `rounds` rounds while routing overflows.
+    void place_and_route(std::vector<Net>& nets, std::vector<Order>& orders, controlGR& control, int rounds,
+                         int iteration);
+    // Adds the monotone reach costs from p of one connection to accMap over box.
+    void buildCostMap(placeCell& cell, pinLocate& pin, TwoPin* twoPin, Point& p, BoundingBox& box, int* dirMap,
+                      float* accMap, int* dirMap2, float* costMap, int* dirMap3, float* costMap3);
+    // Cheapest tile of box for cell (its accumulated cost plus weighted density),
+    // first strict minimum in column-then-row order; false when no tile fits it.
+    bool chooseTile(placeCell& c, const BoundingBox& box, float baseCost, float* accMap, int& bestCol,
+                    int& bestRow);
+    // Runs the detailed-placement rounds with their console lines.
+    void localDetailedPlace(int rounds);
 };

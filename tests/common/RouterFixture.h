@@ -1,6 +1,8 @@
 #pragma once
 // Small routers for the routing-kernel tests.
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <vector>
 
@@ -27,4 +29,25 @@ inline void init3DPlain(GlobalRouter& r, std::vector<int> hTracks, std::vector<i
     std::vector<int> cap;
     std::vector<std::vector<int>> pins;
     r.initial3DRouting(hTracks, vTracks, adj, cap, pins, 0.0);
+}
+
+// An X by Y router with one layer per entry of the per-layer track lists, its
+// 2D grid initialised (console swallowed), its 3D tables filled, cost mode 3
+// and the 3D cost cache filled. Pitch 1 on every layer unless given.
+inline std::unique_ptr<GlobalRouter> make3DRouter(int X, int Y, std::vector<int> hTracks, std::vector<int> vTracks,
+                                                  std::vector<int> pitch = {}) {
+    if (pitch.empty()) pitch.assign(hTracks.size(), 1);
+    int h2 = 0, v2 = 0;
+    for (size_t z = 0; z < hTracks.size(); ++z) h2 += hTracks[z], v2 += vTracks[z];
+    auto r = std::make_unique<GlobalRouter>(X, Y, static_cast<int>(hTracks.size()), h2, v2, hTracks, vTracks, pitch);
+    std::vector<RPoint> adj;
+    std::vector<int> cap;
+    testing::internal::CaptureStdout();
+    r->initial2DGraph(adj, cap);
+    testing::internal::GetCapturedStdout();
+    r->viaCost = 1;
+    init3DPlain(*r, hTracks, vTracks);
+    r->costMode3D = 3;
+    r->initialFunc_3Dmap();
+    return r;
 }

@@ -1,0 +1,140 @@
+#include "app/AnalysisFlows.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "database/bookshelf/Bookshelf.h"
+#include "database/lefdef/LefDef.h"
+#include "decomposition/flute.h"
+#include "router/GlobalRouter.h"
+
+void report_HPWL(NetDB& db) {
+    long long total = 0;
+    long long movablePins = 0, allPins = 0;
+    int localNets = 0;
+    for (const Net& net : db.nets) {
+        if (net.pin2D.size() == 1) ++localNets;
+        if (net.pins.empty()) continue;
+        long long lx = LLONG_MAX, ly = LLONG_MAX, hx = LLONG_MIN, hy = LLONG_MIN;
+        for (const pinLocate& p : net.pins) {
+            const placeCell& c = db.cells[p.cell];
+            const long long x = static_cast<long long>(c.xlow) + p.xOffset;
+            const long long y = static_cast<long long>(c.ylow) + p.yOffset;
+            lx = std::min(lx, x);
+            hx = std::max(hx, x);
+            ly = std::min(ly, y);
+            hy = std::max(hy, y);
+            if (c.type == 0) ++movablePins;
+            ++allPins;
+        }
+        total += (hx - lx) + (hy - ly);
+    }
+    const double ratio =
+        allPins == 0 ? 0.0 : static_cast<double>(static_cast<float>(movablePins) / static_cast<float>(allPins));
+    printf("totalHPWL = %lld  movePinRatio=%.2lf  localNetNum=%d\n", total, ratio, localNets);
+}
+
+namespace {
+
+const char kRerouteWarning[] = "*WARNING* Cannot reroute connection for net net";
+constexpr size_t kRerouteWarningLength = sizeof(kRerouteWarning) - 1;  // 47 characters
+
+// Steiner length of the net's pins (cell corner plus offsets).
+long long steinerLength(const NetDB& db, const netInfo& net, std::vector<int>& xs, std::vector<int>& ys) {
+    const int degree = static_cast<int>(net.pins.size());
+    if (degree < 2) return 0;
+    xs.resize(degree);
+    ys.resize(degree);
+    for (int k = 0; k < degree; ++k) {
+        const pinLocate& p = net.pins[k];
+        xs[k] = db.cells[p.cell].xlow + p.xOffset;
+        ys[k] = db.cells[p.cell].ylow + p.yOffset;
+    }
+    Tree tree = flute(degree, xs.data(), ys.data(), 3);
+    const long long length = tree.length;
+    delete[] tree.nodes;
+    return length;
+}
+
+}  // namespace
+
+void look_LOG(const char* logName, NetDB& db, GlobalRouter& router) {
+    std::ifstream log(logName);
+    if (!log) {
+        std::cerr << "File " << logName << " not exists!" << std::endl;
+        std::exit(1);
+    }
+    router.initialPlacement(db.cells, db.rows, db.originX, db.originY, db.tileW, db.tileH, 0.0, 0);
+    router.initial2DGraph(db.adjLocate, db.adjCapacity);
+    readLUT();
+
+    int bins[10] = {};
+    int unroutable = 0;
+    long long removedLength = 0;
+    const long long netCount = static_cast<long long>(std::min(db.netInfos.size(), db.nets.size()));
+    std::vector<int> xs, ys;
+    std::string line;
+    long lineNo = 0;
+    while (std::getline(log, line)) {
+        ++lineNo;
+        if (line.compare(0, kRerouteWarningLength, kRerouteWarning) != 0) continue;
+        const char* digits = line.c_str() + kRerouteWarningLength;
+        char* end = nullptr;
+        errno = 0;
+        const long number = std::strtol(digits, &end, 10);
+        if (end == digits) {
+            std::fflush(stdout);
+            fprintf(stderr, "%s:%ld: no net number after \"net net\", line skipped\n", logName, lineNo);
+            continue;
+        }
+        if (errno == ERANGE || number < 0 || number >= netCount) {
+            std::fflush(stdout);
+            fprintf(stderr, "%s:%ld: net number %s is outside the %lld nets, line skipped\n", logName, lineNo,
+                    std::string(digits, static_cast<size_t>(end - digits)).c_str(), netCount);
+            continue;
+        }
+        const netInfo& net = db.netInfos[number];
+        if (net.pins.empty()) {
+            std::fflush(stdout);
+            fprintf(stderr, "%s:%ld: net %ld has no pins, line skipped\n", logName, lineNo, number);
+            continue;
+        }
+        ++bins[std::min<size_t>(db.nets[number].pin2D.size(), 9)];
+        if (net.pins.size() > 999) {
+            printf("ERROR: %s %d\n", "interface", 2008);
+            refuseRoutingLog(logName, lineNo,
+                             "net " + std::to_string(number) + " has " + std::to_string(net.pins.size()) +
+                                 " pins; at most 999 are measured");
+        }
+        removedLength += steinerLength(db, net, xs, ys);
+        ++unroutable;
+    }
+    for (int i = 0; i < 10; ++i) printf("binNum[%d] = %d\n", i, bins[i]);
+    printf("unRouteNet=%d  localNet=%d  removed flute length %lld\n", unroutable, bins[1], removedLength);
+}
+
+int runAnalysisMode(const CommandLine& cmd, NetDB& db, parameterSet& settings) {
+    Input_DAC(cmd.designFile.c_str(), db, settings);
+    read_place_file(cmd.plFile.c_str(), db);
+    if (cmd.mode == RunMode::Convert) {
+        outputLEFDEF(cmd.resultName.c_str(), cmd.ruleFile.empty() ? nullptr : cmd.ruleFile.c_str(), db);
+        return 0;
+    }
+    build_netlist_set(db, settings, db.cells);
+    if (cmd.mode == RunMode::Hpwl) {
+        report_HPWL(db);
+        return 0;
+    }
+    GlobalRouter router(db.gridX, db.gridY, db.layerNum, db.totalHorizontalTracks, db.totalVerticalTracks, db.hTracks,
+                        db.vTracks, db.pitch);
+    look_LOG(cmd.logFile.c_str(), db, router);
+    return 0;
+}

@@ -1,0 +1,23 @@
+#pragma once
+// The 3D refinement stage of the routing flows.
+
+#include <vector>
+
+#include "database/NetDB.h"
+#include "database/Settings.h"
+#include "router/ControlGR.h"
+
+class GlobalRouter;
+class Graph;
+
+// Commits every handed-back 3D path, reroutes the flagged connections, runs
+// the 3D negotiation and assigns layers afresh on `graph`. The router has its
+// 3D tables prepared (initial3Dmalloc, initial3DRouting).
+void Route3D(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, Graph& graph, parameterSet& settings,
+             controlGR& control);
+
+// The 3D branch shared by the routing flows, after their layer assignment:
+// hand-back, 3D refinement, then the routing result and the overflow report
+// that the settings ask for, and the "Output File costs " line.
+void refine3DAndWrite(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, Graph& graph,
+                      parameterSet& settings, controlGR& control, const char* resultName);

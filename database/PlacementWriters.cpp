@@ -1,0 +1,76 @@
+// The .pl writer and the two-pin dump.
+
+#include "database/PlacementWriters.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "database/NetDB.h"
+
+namespace {
+
+FILE* openForWriting(const char* fileName) {
+    FILE* f = fopen(fileName, "w");
+    if (f == nullptr) {
+        fprintf(stderr, "ERROR: cannot create output file %s\n", fileName);
+        exit(1);
+    }
+    return f;
+}
+
+void closeWritten(FILE* f, const char* fileName) {
+    if (fclose(f) != 0) {
+        fprintf(stderr, "ERROR: writing output file %s failed\n", fileName);
+        exit(1);
+    }
+}
+
+}  // namespace
+
+void outputCell(const char* fileName, NetDB& db) {
+    FILE* f = openForWriting(fileName);
+    fputs("UCLA pl 1.0\n", f);
+    fputs("#Tool : Velmor\n", f);
+    const int total = static_cast<int>(db.cells.size());
+    const int named = db.objectCount < total ? db.objectCount : total;
+    for (int i = 0; i < named; ++i) {
+        const placeCell& c = db.cells[i];
+        if (c.type == 0) {
+            fprintf(f, "o%d %d %d : N\n", i, c.xlow, c.ylow);
+        } else if (c.type == 1) {
+            fprintf(f, "o%d %d %d : N /FIXED\n", i, c.xlow, c.ylow);
+        } else {
+            printf("ERROR %s %d  cell=%d\n", "Parser", 1854, i);
+            fclose(f);
+            exit(1);
+        }
+    }
+    for (int j = named; j < total; ++j) {
+        const placeCell& c = db.cells[j];
+        if (c.type == 2) {
+            fprintf(f, "p%d %d %d : N /FIXED_NI\n", j - db.objectCount, c.xlow, c.ylow);
+        } else {
+            printf("ERROR %s %d  cell=%d\n", "Parser", 1866, j);
+            fclose(f);
+            exit(1);
+        }
+    }
+    closeWritten(f, fileName);
+}
+
+void outputTwoPin(const char* fileName, NetDB& db) {
+    printf("output two pin file: %s\n", fileName);
+    FILE* f = openForWriting(fileName);
+    fprintf(f, "num net %d\n", static_cast<int>(db.nets.size()));
+    for (const Net& net : db.nets) {
+        fprintf(f, "net %d %d %d\n", net.id, static_cast<int>(net.twopin.size()), static_cast<int>(net.pins.size()));
+        for (const TwoPin& t : net.twopin) fprintf(f, "%d - %d\n", t.fromPin, t.toPin);
+        for (size_t k = 0; k < net.pins.size(); ++k) {
+            const pinLocate& p = net.pins[k];
+            const placeCell& c = db.cells[p.cell];
+            fprintf(f, "pin%d %d %d %d\n", static_cast<int>(k), c.xlow + p.xOffset, c.ylow + p.yOffset, c.pinLayer);
+        }
+        fputs("!\n", f);
+    }
+    closeWritten(f, fileName);
+}

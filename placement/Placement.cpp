@@ -1,1 +1,0 @@
-#include "placement/Placement.h"

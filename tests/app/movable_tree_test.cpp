@@ -1,0 +1,161 @@
+// Decomposition over real pin positions and the router's placement hooks, on a
+// hand-made design inside a real router.
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "decomposition/MovableTree.h"
+#include "tests/common/RouterFixture.h"
+
+namespace {
+
+// 4 x 4 G-cells of 10 x 10 DBU, one full row per G-cell row.
+struct Fixture {
+    NetDB db;
+    std::unique_ptr<GlobalRouter> router = makeSingleLayerRouter(4, 4, 10, 2);
+    Fixture() {
+        for (int y = 0; y < 4; ++y) {
+            Row r;
+            r.y = y * 10;
+            r.numSites = 40;
+            r.height = 10;
+            db.rows.push_back(r);
+        }
+    }
+    int cell(int x, int y, int w = 2) {
+        placeCell c;
+        c.index = c.id = static_cast<int>(db.cells.size());
+        c.xlow = x;
+        c.ylow = y;
+        c.width = w;
+        c.height = 10;
+        db.cells.push_back(c);
+        return c.index;
+    }
+    void pin(int net, int cell, int dx, int dy) {
+        if (static_cast<int>(db.nets.size()) <= net) db.nets.resize(net + 1);
+        db.nets[net].id = net;
+        pinLocate p{cell, net, 1, dx, dy};
+        db.nets[net].pins.push_back(p);
+        db.cells[cell].pins.push_back(p);
+    }
+    // One net joining a cell in G-cell (0,0) and one in (2,2), decomposed; returns the first cell.
+    int twoCellNet() {
+        const int a = cell(1, 1), b = cell(25, 21);
+        pin(0, a, 1, 1);
+        pin(0, b, 1, 1);
+        decompose();
+        return a;
+    }
+    void decompose() {
+        testing::internal::CaptureStdout();
+        router->initialPlacement(db.cells, db.rows, 0, 0, 10, 10, 0.5, 0);
+        BuildMovableTree(db, *router);
+        testing::internal::GetCapturedStdout();
+    }
+};
+
+// The connections of a net join all of its pins without a cycle.
+void expectSpanningTree(const Net& net) {
+    const int k = static_cast<int>(net.pins.size());
+    ASSERT_EQ(static_cast<int>(net.twopin.size()), k < 2 ? 0 : k - 1);
+    std::vector<int> parent(k);
+    std::iota(parent.begin(), parent.end(), 0);
+    auto root = [&](int a) {
+        while (parent[a] != a) a = parent[a];
+        return a;
+    };
+    for (const TwoPin& t : net.twopin) {
+        const int a = root(t.fromPin), b = root(t.toPin);
+        EXPECT_NE(a, b) << "cycle in net " << net.id;
+        parent[a] = b;
+    }
+}
+
+TEST(MovableTree, EveryPinJoinedEvenWhenPinsCoincide) {
+    Fixture f;
+    // Net 0: twelve pins on six cells, two pins at each position (overlapping cells).
+    for (int i = 0; i < 6; ++i) {
+        const int a = f.cell(5 * i, 3 * i);
+        const int b = f.cell(5 * i, 3 * i);
+        f.pin(0, a, 1, 1);
+        f.pin(0, b, 1, 1);
+    }
+    // Net 1: two pins on one cell; net 2: no pins; net 3: a small net with a repeated point.
+    const int c = f.cell(33, 30);
+    f.pin(1, c, 0, 0);
+    f.pin(1, c, 1, 5);
+    f.db.nets.resize(4);
+    f.db.nets[2].id = 2;
+    f.pin(3, 0, 1, 1);
+    f.pin(3, 1, 1, 1);
+    f.pin(3, c, 0, 0);
+    f.decompose();
+
+    for (const Net& n : f.db.nets) expectSpanningTree(n);
+    EXPECT_TRUE(f.db.nets[2].twopin.empty());
+
+    // Ends are the G-cells of the pins; lengths are the tree's G-cell length.
+    for (const Net& n : f.db.nets) {
+        int len = 0;
+        for (const TwoPin& t : n.twopin) {
+            const pinLocate& p = n.pins[t.fromPin];
+            const placeCell& pc = f.db.cells[p.cell];
+            EXPECT_EQ(t.from.x, (pc.xlow + p.xOffset) / 10);
+            EXPECT_EQ(t.from.y, (pc.ylow + p.yOffset) / 10);
+            const pinLocate& q = n.pins[t.toPin];
+            EXPECT_EQ(t.to.x, (f.db.cells[q.cell].xlow + q.xOffset) / 10);
+            EXPECT_EQ(t.parNet, &n);
+            len += std::abs(t.from.x - t.to.x) + std::abs(t.from.y - t.to.y);
+        }
+        EXPECT_EQ(n.wirelength, len);
+        EXPECT_EQ(n.referenceLength, len);
+    }
+    // Per-cell lists: a connection on one cell is listed once, one across two cells twice.
+    const std::vector<TwoPin*>& onC = f.router->placement.cellTwoPins[c];
+    EXPECT_EQ(std::count(onC.begin(), onC.end(), &f.db.nets[1].twopin[0]), 1);
+    size_t listed = 0;
+    for (const auto& l : f.router->placement.cellTwoPins) listed += l.size();
+    size_t expected = 0;
+    for (const Net& n : f.db.nets)
+        for (const TwoPin& t : n.twopin) expected += n.pins[t.fromPin].cell == n.pins[t.toPin].cell ? 1 : 2;
+    EXPECT_EQ(listed, expected);
+}
+
+TEST(MovableTree, MovingACellMovesItsConnectionEndsAndVirtualDemand) {
+    Fixture f;
+    const int a = f.twoCellNet();
+    Placement& p = f.router->placement;
+    p.initVirtualDem();
+    EXPECT_EQ(p.vdH(0, 0), 1);  // ceil(1 pin * 0.5)
+
+    p.ripupBin(a);
+    f.router->updateVirtualCost(p.cells[a]);
+    EXPECT_EQ(p.vdH(0, 0), 0);
+    p.insertBin(a, 31, 11);
+    f.router->updateNetInfo(a);
+    f.router->updateVirtualCost(p.cells[a]);
+    const TwoPin& t = f.db.nets[0].twopin[0];
+    const Point& moved = t.fromPin == 0 ? t.from : t.to;
+    EXPECT_EQ(moved.x, 3);
+    EXPECT_EQ(moved.y, 1);
+    EXPECT_EQ(p.vdH(2, 1), 1);
+    EXPECT_EQ(p.vdV(3, 1), 1);
+    EXPECT_EQ(p.bin(3, 1).pinCount, 1);
+    EXPECT_EQ(p.bin(0, 0).pinCount, 0);
+}
+
+TEST(MovableTree, ClearCellInfoEmptiesListsAndHistory) {
+    Fixture f;
+    f.twoCellNet();
+    Placement& p = f.router->placement;
+    p.bin(0, 0).history = 3;
+    p.countHistory = true;
+    f.router->clearCellInfo();
+    for (const auto& l : p.cellTwoPins) EXPECT_TRUE(l.empty());
+    EXPECT_EQ(p.bin(0, 0).history, 0);
+    EXPECT_FALSE(p.countHistory);
+}
+
+}  // namespace

@@ -1,0 +1,422 @@
+// The Bookshelf readers: a hand-made set with known values, the real contest
+// files of ../shared/data, and every malformed case refused with file:line.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+#include "database/NetDB.h"
+#include "database/Settings.h"
+#include "database/bookshelf/Bookshelf.h"
+#include "tests/common/RunCommand.h"
+
+namespace {
+
+// A set on an 8 by 5 grid of 10 by 20 G-cells from (100, 200), two layers
+// (1 horizontal, 2 vertical, 20 tracks each); o3 is a macro that hangs over
+// the die's upper right corner and blocks both layers.
+std::map<std::string, std::string> baseSet() {
+    return {
+        {"d.aux", "RowBasedPlacement :  d.nodes  d.nets  d.wts  d.pl  d.scl  d.shapes  d.route\n"},
+        {"d.nodes", "UCLA nodes 1.0\n"       // 1
+                    "# a comment\n"          // 2
+                    "NumNodes : 6\n"         // 3
+                    "NumTerminals : 3\n"     // 4
+                    "  o0 4 6\n"             // 5
+                    "  o1 2 6\n"             // 6
+                    "  o2 2 6\n"             // 7
+                    "  o3 100 100 terminal\n"
+                    "  p0 1 1 terminal_NI\n"
+                    "  p1 1 1 terminal_NI\n"},
+        {"d.nets", "UCLA nets 1.0\n"         // 1
+                   "NumNets : 2\n"           // 2
+                   "NumPins : 5\n"           // 3
+                   "\n"                      // 4
+                   "NetDegree : 3 n0\n"      // 5
+                   "  o0 I : 1.5 -2.0\n"     // 6
+                   "  o1 O : -1.7 0.0\n"     // 7
+                   "  p1 I : 0.0 0.0\n"      // 8
+                   "NetDegree : 2 n1\n"      // 9
+                   "  o2 O\n"                // 10
+                   "  o3 I : 10 10\n"},      // 11
+        {"d.wts", "UCLA wts 1.0\n"},
+        {"d.pl", "UCLA pl 1.0\n"
+                 "o0 120.9 205.2 : N\n"
+                 "o1 130 205 : N\n"
+                 "o2 150 250 : N\n"
+                 "o3 160 260 : N /FIXED\n"
+                 "p0 100 200 : N /FIXED_NI\n"
+                 "p1 179 299 : N /FIXED_NI\n"},
+        {"d.scl", "UCLA scl 1.0\n"
+                  "NumRows : 2\n"
+                  "CoreRow Horizontal\n  Coordinate : 200\n  Height : 10\n  Sitewidth : 1\n  Sitespacing : 1\n"
+                  "  Siteorient : N\n  Sitesymmetry : Y\n  SubrowOrigin : 100  NumSites : 80\nEnd\n"
+                  "CoreRow Horizontal\n  Coordinate : 210\n  Height : 10\n  Sitewidth : 2\n  Sitespacing : 2\n"
+                  "  Siteorient : FS\n  Sitesymmetry : Y\n  SubrowOrigin : 104  NumSites : 40\nEnd\n"},
+        {"d.shapes", "shapes 1.0\n"
+                     "NumNonRectangularNodes : 1\n"
+                     "p0 : 1\n"
+                     "  Shape_0 1 2 3 4\n"
+                     "o2 : 1\n"
+                     "  Shape_0 9 9 9 9\n"
+                     "o2 : 2\n"
+                     "  Shape_0 150 250 2 3\n"
+                     "  Shape_1 151 253 1 3\n"},
+        {"d.route", "route 1.0\n"                        // 1
+                    "Grid : 8 5 2\n"                     // 2
+                    "VerticalCapacity : 0 40\n"          // 3
+                    "HorizontalCapacity : 41 0\n"        // 4
+                    "MinWireWidth : 1 1\n"               // 5
+                    "MinWireSpacing : 1 1\n"             // 6
+                    "ViaSpacing : 0 0\n"                 // 7
+                    "GridOrigin : 100 200\n"             // 8
+                    "TileSize : 10 20\n"                 // 9
+                    "BlockagePorosity : 0\n"             // 10
+                    "NumNiTerminals : 1\n"               // 11
+                    "\n"                                 // 12
+                    "  p1 2\n"                           // 13
+                    "NumBlockageNodes : 1\n"             // 14
+                    "\n"                                 // 15
+                    "  o3 2 1 2\n"                       // 16
+                    "NumEdgeCapacityAdjustments : 2\n"   // 17
+                    "  0 0 1 1 0 1 41\n"                 // 18
+                    "  3 1 2 3 2 2 10\n"},               // 19
+    };
+}
+
+std::string writeSet(const std::map<std::string, std::string>& files) {
+    std::string dir = scratchDir();
+    for (const auto& [name, text] : files) writeTextFile(dir + name, text);
+    return dir;
+}
+
+struct Loaded {
+    NetDB db;
+    parameterSet settings;
+    std::string out;
+};
+
+void load(Loaded& r, const std::map<std::string, std::string>& files) {
+    std::string dir = writeSet(files);
+    testing::internal::CaptureStdout();
+    Input_DAC((dir + "d.aux").c_str(), r.db, r.settings);
+    r.out = testing::internal::GetCapturedStdout();
+}
+
+// Reading the set with one file replaced must end with status 1 and `message`
+// on standard error.
+void expectRefused(const std::string& file, const std::string& text, const std::string& message) {
+    auto files = baseSet();
+    files[file] = text;
+    std::string dir = writeSet(files);
+    EXPECT_EXIT(
+        {
+            if (!std::freopen("/dev/null", "w", stdout)) std::exit(2);
+            NetDB db;
+            parameterSet s;
+            Input_DAC((dir + "d.aux").c_str(), db, s);
+        },
+        ::testing::ExitedWithCode(1), message)
+        << file << ":\n"
+        << text;
+}
+
+std::string replaced(const std::string& file, const std::string& from, const std::string& to) {
+    std::string text = baseSet()[file];
+    size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return text.replace(at, from.size(), to);
+}
+
+}  // namespace
+
+TEST(BookshelfReader, HandMadeSet) {
+    Loaded r;
+    load(r, baseSet());
+    const NetDB& db = r.db;
+    // Objects: o0..o3 are objects 0..3, p0 and p1 follow them.
+    EXPECT_EQ(db.objectCount, 4);
+    ASSERT_EQ(db.cells.size(), 6u);
+    EXPECT_EQ(db.cells[3].type, 1);
+    EXPECT_EQ(db.cells[4].type, 2);
+    EXPECT_EQ(db.cells[2].type, 0);
+    EXPECT_EQ(db.cells[5].id, 5);
+    EXPECT_EQ(db.cells[5].index, 5);
+    // .pl values truncated.
+    EXPECT_EQ(db.cells[0].xlow, 120);
+    EXPECT_EQ(db.cells[0].ylow, 205);
+    // Grid, rules and tracks: 41 / 2 is 20.
+    EXPECT_EQ(db.gridX, 8);
+    EXPECT_EQ(db.gridY, 5);
+    EXPECT_EQ(db.originX, 100);
+    EXPECT_EQ(db.originY, 200);
+    EXPECT_EQ(db.tileW, 10);
+    EXPECT_EQ(db.tileH, 20);
+    EXPECT_EQ(db.hTracks, (std::vector<int>{20, 0}));
+    EXPECT_EQ(db.vTracks, (std::vector<int>{0, 20}));
+    EXPECT_EQ(db.totalHorizontalTracks, 20);
+    EXPECT_EQ(db.totalVerticalTracks, 20);
+    // NI terminal p1 on layer 2, blocked layers of o3.
+    EXPECT_EQ(db.cells[5].pinLayer, 1);
+    EXPECT_EQ(db.cells[3].blockedLayers, (std::vector<int>{0, 1}));
+    // Shapes: p objects ignored, a second list replaces the first.
+    EXPECT_TRUE(db.cells[4].shapes.empty());
+    ASSERT_EQ(db.cells[2].shapes.size(), 2u);
+    EXPECT_EQ(db.cells[2].shapes[1].y, 253);
+    // Pins: offsets from the lower-left corner, truncated toward zero; a pin
+    // line without offsets sits at the centre.
+    ASSERT_EQ(db.netInfos.size(), 2u);
+    const auto& n0 = db.netInfos[0].pins;
+    ASSERT_EQ(n0.size(), 3u);
+    EXPECT_EQ(n0[0].xOffset, 4);
+    EXPECT_EQ(n0[0].yOffset, 1);
+    EXPECT_EQ(n0[0].direction, 1);
+    EXPECT_EQ(n0[1].xOffset, 0);  // -1.7 + 0.5 + 1 = -0.2
+    EXPECT_EQ(n0[1].direction, 0);
+    EXPECT_EQ(n0[2].cell, 5);
+    const auto& n1 = db.netInfos[1].pins;
+    EXPECT_EQ(n1[0].xOffset, 1);
+    EXPECT_EQ(n1[0].yOffset, 3);
+    EXPECT_EQ(n1[1].xOffset, 60);
+    EXPECT_EQ(db.netInfos[1].name, "n1");
+    EXPECT_EQ(db.netInfos[1].id, 1);
+    ASSERT_EQ(db.cells[3].pins.size(), 1u);
+    EXPECT_EQ(db.cells[3].pins[0].net, 1);
+    // Rows.
+    ASSERT_EQ(db.rows.size(), 2u);
+    EXPECT_EQ(db.rows[1].y, 210);
+    EXPECT_EQ(db.rows[1].height, 10);
+    EXPECT_EQ(db.rows[1].siteWidth, 2);
+    EXPECT_EQ(db.rows[1].siteSpacing, 2);
+    EXPECT_EQ(db.rows[1].x, 104);
+    EXPECT_EQ(db.rows[1].numSites, 40);
+    // Capacity adjustments: the .route entry equal to its default is dropped;
+    // o3, clipped to [160, 180] x [260, 300], closes the horizontal edges
+    // (5..6, 3..4) of layer 1 and the vertical edges (6..7, 2..3) of layer 2.
+    ASSERT_EQ(db.adjLocate.size(), 9u);
+    EXPECT_EQ(db.adjLocate[0].hori, 0);
+    EXPECT_EQ(db.adjLocate[0].x, 3);
+    EXPECT_EQ(db.adjLocate[0].y, 1);
+    EXPECT_EQ(db.adjLocate[0].z, 1);
+    EXPECT_EQ(db.adjCapacity[0], 5);
+    int horizontal = 0;
+    for (size_t i = 1; i < db.adjLocate.size(); ++i) {
+        const RPoint& a = db.adjLocate[i];
+        EXPECT_EQ(db.adjCapacity[i], 0);
+        if (a.hori == 1) {
+            ++horizontal;
+            EXPECT_EQ(a.z, 0);
+            EXPECT_TRUE(a.x >= 5 && a.x <= 6 && a.y >= 3 && a.y <= 4) << a.x << "," << a.y;
+        } else {
+            EXPECT_EQ(a.z, 1);
+            EXPECT_TRUE(a.x >= 6 && a.x <= 7 && a.y >= 2 && a.y <= 3) << a.x << "," << a.y;
+        }
+    }
+    EXPECT_EQ(horizontal, 4);
+    // Console: every file named once; the provisional pin count, taken with
+    // every object at (0, 0) left of the origin, prints "ERROR" per pin.
+    EXPECT_EQ(r.out.rfind("read ", 0), 0u);
+    EXPECT_NE(r.out.find("d.nodes\n"), std::string::npos);
+    EXPECT_NE(r.out.find("ERROR\n"), std::string::npos);
+}
+
+TEST(BookshelfReader, AuxWithoutFolderReadsFromTheWorkingFolder) {
+    std::string dir = writeSet(baseSet());
+    CommandResult r = runCommand("cd " + dir + " && ls d.aux");
+    ASSERT_EQ(r.status, 0);
+    char old[4096];
+    ASSERT_NE(getcwd(old, sizeof old), nullptr);
+    ASSERT_EQ(chdir(dir.c_str()), 0);
+    NetDB db;
+    parameterSet s;
+    testing::internal::CaptureStdout();
+    Input_DAC("d.aux", db, s);
+    std::string out = testing::internal::GetCapturedStdout();
+    ASSERT_EQ(chdir(old), 0);
+    EXPECT_EQ(db.cells.size(), 6u);
+    EXPECT_NE(out.find("read d.route\n"), std::string::npos);
+}
+
+TEST(BookshelfReader, RealContestFiles) {
+    // shared/ stands beside the clone; a worktree of the clone sits one level deeper.
+    std::string dir;
+    for (const char* up : {"/../shared/data/superblue19-partial/", "/../../shared/data/superblue19-partial/"})
+        if (dir.empty() && runCommand("test -r " + std::string(TARVEX_SOURCE_DIR) + up + "superblue19.route").status == 0)
+            dir = std::string(TARVEX_SOURCE_DIR) + up;
+    if (dir.empty())
+        GTEST_SKIP() << "the contest files are not in ../shared/data/superblue19-partial beside " << TARVEX_SOURCE_DIR;
+    // The .nodes file is not shipped: the blockage and NI names reach o506382
+    // and p16391.
+    NetDB db;
+    db.objectCount = 506383;
+    db.cells.assign(506383 + 16392, placeCell());
+    testing::internal::CaptureStdout();
+    read_shape_file((dir + "superblue19.shapes").c_str(), db.cells);
+    read_route_file((dir + "superblue19.route").c_str(), db.cells, db);
+    read_scl_file((dir + "superblue19.scl").c_str(), db);
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out.find("fail in route"), std::string::npos);
+
+    EXPECT_EQ(db.gridX, 321);
+    EXPECT_EQ(db.gridY, 518);
+    EXPECT_EQ(db.layerNum, 9);
+    EXPECT_EQ(db.vCap, (std::vector<int>{0, 40, 0, 40, 0, 48, 0, 48, 0}));
+    EXPECT_EQ(db.hCap, (std::vector<int>{0, 0, 40, 0, 48, 0, 48, 0, 48}));
+    EXPECT_EQ(db.pitch, (std::vector<int>{2, 2, 2, 2, 4, 4, 4, 8, 8}));
+    EXPECT_EQ(db.vTracks, (std::vector<int>{0, 20, 0, 20, 0, 12, 0, 6, 0}));
+    EXPECT_EQ(db.totalVerticalTracks, 58);
+    EXPECT_EQ(db.totalHorizontalTracks, 20 + 12 + 12 + 6);
+    EXPECT_EQ(db.tileW, 32);
+    EXPECT_EQ(db.tileH, 40);
+    EXPECT_EQ(db.originX, 0);
+    EXPECT_TRUE(db.adjLocate.empty());
+    // Every NI terminal's pins on layer 5.
+    for (int p = 0; p < 16392; ++p) ASSERT_EQ(db.cells[static_cast<size_t>(506383 + p)].pinLayer, 4) << p;
+    EXPECT_EQ(db.cells[506097].blockedLayers, (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(db.cells[506382].blockedLayers.size(), 4u);
+    ASSERT_EQ(db.cells[506097].shapes.size(), 666u);
+    EXPECT_EQ(db.cells[506097].shapes[0].x, 3798);
+    EXPECT_EQ(db.cells[506097].shapes[0].y, 81);
+    EXPECT_EQ(db.cells[506097].shapes[0].w, 413);
+    EXPECT_EQ(db.cells[506097].shapes[0].h, 9);
+    int shaped = 0;
+    for (const placeCell& c : db.cells) shaped += !c.shapes.empty();
+    EXPECT_EQ(shaped, 22);
+    ASSERT_EQ(db.rows.size(), 2294u);
+    EXPECT_EQ(db.rows[0].y, 18);
+    EXPECT_EQ(db.rows[0].height, 9);
+    EXPECT_EQ(db.rows[0].x, 18);
+    EXPECT_EQ(db.rows[0].numSites, 10208);
+    EXPECT_EQ(db.rows[1].y, 27);
+
+    // The shaped macros are absolute, so they reduce capacities without a placement.
+    adjust_capacity(db.cells, db);
+    ASSERT_FALSE(db.adjLocate.empty());
+    for (size_t i = 0; i < db.adjLocate.size(); ++i) {
+        const RPoint& a = db.adjLocate[i];
+        ASSERT_LT(a.z, 4);
+        const int tracks = a.hori ? db.hTracks[static_cast<size_t>(a.z)] : db.vTracks[static_cast<size_t>(a.z)];
+        ASSERT_LT(db.adjCapacity[i], tracks);
+        ASSERT_GE(db.adjCapacity[i], 0);
+    }
+}
+
+TEST(BookshelfReader, MissingFile) {
+    auto files = baseSet();
+    files.erase("d.scl");
+    std::string dir = writeSet(files);
+    std::remove((dir + "d.scl").c_str());
+    EXPECT_EXIT(
+        {
+            if (!std::freopen("/dev/null", "w", stdout)) std::exit(2);
+            NetDB db;
+            parameterSet s;
+            Input_DAC((dir + "d.aux").c_str(), db, s);
+        },
+        ::testing::ExitedWithCode(1), "File .*d\\.scl not exists!");
+}
+
+TEST(BookshelfReader, RefusesMalformedNodes) {
+    const std::string nodes = baseSet()["d.nodes"];
+    expectRefused("d.nodes", "UCLA nodes 1.0\n  o0 4 6\nNumNodes : 1\nNumTerminals : 0\n", "d\\.nodes:2: .*before the NumNodes");
+    expectRefused("d.nodes", nodes + "  p2 1 1\n", "d\\.nodes:11: more object lines than the 6 of NumNodes");
+    expectRefused("d.nodes", replaced("d.nodes", "  p1 1 1 terminal_NI\n", ""),
+                  "d\\.nodes:9: the file has 5 object lines, NumNodes says 6");
+    expectRefused("d.nodes", replaced("d.nodes", "o2 2 6", "o7 2 6"), "d\\.nodes:7: object \"o7\" stands where o2 belongs");
+    expectRefused("d.nodes", replaced("d.nodes", "o1 2 6", "o1 2.5 6"), "d\\.nodes:6: the width of an object is not an integer");
+    expectRefused("d.nodes", replaced("d.nodes", "NumNodes : 6", "NumNodes : 999999999"),
+                  "d\\.nodes:3: the node count 999999999 is larger than the file can hold");
+}
+
+TEST(BookshelfReader, RefusesMalformedNets) {
+    const std::string nets = baseSet()["d.nets"];
+    expectRefused("d.nets", "NetDegree : 1 a\n  o0 I : 0 0\nNumNets : 1\nNumPins : 1\n",
+                  "d\\.nets:1: a net block before the NumNets");
+    expectRefused("d.nets", replaced("d.nets", "NumNets : 2\n", "NumNets : 1\n"), "d\\.nets:9: more net blocks than the 1");
+    expectRefused("d.nets", replaced("d.nets", "NumNets : 2\n", "NumNets : 3\n"), "d\\.nets:11: the file ends after 2 of the 3 nets");
+    expectRefused("d.nets", replaced("d.nets", "NetDegree : 3 n0", "NetDegree : 2 n0"),
+                  "d\\.nets:8: net \"n0\" has more pin lines than its NetDegree 2");
+    expectRefused("d.nets", replaced("d.nets", "NetDegree : 2 n1", "NetDegree : 1 n1"),
+                  "d\\.nets:11: net \"n1\" has more pin lines than its NetDegree 1");
+    expectRefused("d.nets", replaced("d.nets", "NetDegree : 3 n0", "NetDegree : 4 n0"),
+                  "d\\.nets:9: net \"n0\" has 3 pin lines, fewer than its NetDegree 4");
+    expectRefused("d.nets", replaced("d.nets", "  o1 O", "  x1 O"), "d\\.nets:7: object name \"x1\" does not begin with o, p or A");
+    expectRefused("d.nets", replaced("d.nets", "  o1 O", "  o4 O"), "d\\.nets:7: object \"o4\" is beyond the 4 o objects");
+    expectRefused("d.nets", replaced("d.nets", "  p1 I", "  p2 I"), "d\\.nets:8: object \"p2\" is beyond the 2 p objects");
+    expectRefused("d.nets", replaced("d.nets", "1.5 -2.0", "1.5 -2.0x"), "d\\.nets:6: the y offset of the pin is missing or not");
+    expectRefused("d.nets", replaced("d.nets", "NetDegree : 2 n1", "NetDegree : two n1"), "d\\.nets:9: the NetDegree line needs");
+    // The direction keeps its own "ERROR" line on standard output and ends the run.
+    expectRefused("d.nets", replaced("d.nets", "o1 O", "o1 B"), "d\\.nets:7: the pin direction must be I or O");
+}
+
+TEST(BookshelfReader, BadDirectionPrintsItsErrorLine) {
+    auto files = baseSet();
+    files["d.nets"] = replaced("d.nets", "o1 O", "o1 B");
+    std::string dir = writeSet(files);
+    // Standard output of a child that reads the set, captured to a file.
+    testing::internal::CaptureStdout();
+    pid_t child = fork();
+    if (child == 0) {
+        if (!std::freopen("/dev/null", "w", stderr)) std::_Exit(2);
+        NetDB db;
+        parameterSet s;
+        Input_DAC((dir + "d.aux").c_str(), db, s);
+        std::_Exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+    EXPECT_NE(out.find("ERROR: Parser 641 tmpChar=B\n"), std::string::npos) << out;
+}
+
+TEST(BookshelfReader, RefusesMalformedPlacementAndRows) {
+    expectRefused("d.pl", replaced("d.pl", "o2 150 250", "o2 150 abc"), "d\\.pl:4: the y of an object is not a finite number");
+    expectRefused("d.pl", replaced("d.pl", "o2 150 250", "o9 150 250"), "d\\.pl:4: object \"o9\" is beyond");
+    expectRefused("d.pl", replaced("d.pl", "o2 150 250", "o2 1e12 250"), "d\\.pl:4: the position of the object does not fit");
+    expectRefused("d.scl", replaced("d.scl", "NumRows : 2", "NumRows : 1"), "d\\.scl:13: more Coordinate entries than the 1 rows");
+    expectRefused("d.scl", replaced("d.scl", "NumRows : 2", "NumRows : 3"), "d\\.scl:2[0-9]: the file has 2 Coordinate entries, NumRows says 3");
+    expectRefused("d.scl", "UCLA scl 1.0\nCoordinate : 1\n", "d\\.scl:2: a Coordinate entry before the NumRows");
+    expectRefused("d.scl", replaced("d.scl", "Height : 10\n  Sitewidth : 2", "Height : 10\n  Sitewidth : x"),
+                  "d\\.scl:15: the site width is not an integer");
+}
+
+TEST(BookshelfReader, RefusesMalformedRouteAndShapes) {
+    expectRefused("d.route", replaced("d.route", "  o3 2 1 2", "  o3 2 1 3"), "d\\.route:16: the blocked layer 3 is outside 1..2");
+    expectRefused("d.route", replaced("d.route", "  o3 2 1 2", "  o3 2 0 2"), "d\\.route:16: the blocked layer 0 is outside 1..2");
+    expectRefused("d.route", replaced("d.route", "  p1 2", "  p2 2"), "d\\.route:13: object \"p2\" is beyond the 2 p objects");
+    expectRefused("d.route", replaced("d.route", "  p1 2", "  p1 3"), "d\\.route:13: the NI terminal's layer 3 is outside 1..2");
+    std::string zeroPitch = replaced("d.route", "MinWireWidth : 1 1", "MinWireWidth : 1 0");
+    zeroPitch.replace(zeroPitch.find("MinWireSpacing : 1 1"), 20, "MinWireSpacing : 1 0");
+    expectRefused("d.route", zeroPitch, "d\\.route:19: layer 2 has no positive pitch");
+    expectRefused("d.route", zeroPitch.substr(0, zeroPitch.find("NumEdge")), "d\\.route:6: layer 2 has pitch 0");
+    expectRefused("d.route", replaced("d.route", "3 1 2 3 2 2 10", "3 1 3 3 2 3 10"),
+                  "d\\.route:19: the first layer of an adjustment 3 is outside 1..2");
+    expectRefused("d.route", replaced("d.route", "3 1 2 3 2 2 10", "3 1 2 4 2 2 10"), "d\\.route:19: the adjustment joins G-cells that are not");
+    expectRefused("d.route", replaced("d.route", "3 1 2 3 2 2 10", "3 4 2 3 5 2 10"), "d\\.route:19: the adjustment names G-cell \\(3, 5\\)");
+    expectRefused("d.route", replaced("d.route", "TileSize : 10 20", "TileSize : 10 0"), "d\\.route:9: the G-cell width and height must be positive");
+    expectRefused("d.route", replaced("d.route", "Grid : 8 5 2\n", "") + "Grid : 8 5 2\n", "d\\.route:2: VerticalCapacity comes before the Grid");
+    expectRefused("d.route", replaced("d.route", "HorizontalCapacity : 41 0", "HorizontalCapacity : 41 zero"),
+                  "d\\.route:4: a per-layer value is not an integer");
+    expectRefused("d.shapes", replaced("d.shapes", "Shape_1 151 253 1 3", "Shape_1 151 253 1"), "d\\.shapes:9: the file ends before the height of a shape");
+    expectRefused("d.shapes", replaced("d.shapes", "o2 : 2", "o8 : 2"), "d\\.shapes:7: object \"o8\" is beyond");
+    expectRefused("d.aux", "RowBasedPlacement : d.nodes d.nets\n", "d\\.aux:1: the \\.aux file names 2 files");
+}
+
+TEST(BookshelfReader, LongNamesAndLinesAreReadWhole) {
+    // A net name of 300,000 characters and a comment line of 3,000,000: longer
+    // than the reading buffer, read whole.
+    const std::string longName(300000, 'n');
+    auto files = baseSet();
+    files["d.nets"] = "# " + std::string(3000000, 'c') + "\n" + replaced("d.nets", "NetDegree : 2 n1", "NetDegree : 2 " + longName);
+    Loaded r;
+    load(r, files);
+    ASSERT_EQ(r.db.netInfos.size(), 2u);
+    EXPECT_EQ(r.db.netInfos[1].name, longName);
+    // A long object name is refused, shown cut short.
+    expectRefused("d.nets", replaced("d.nets", "  o1 O", "  o" + std::string(200000, '1') + " O"),
+                  "d\\.nets:7: object name \"o1111.*\\.\\.\\.\" is not \"o\" or \"p\" followed by a number");
+}

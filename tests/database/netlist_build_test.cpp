@@ -1,0 +1,154 @@
+// Routing nets from a placement: pins to G-cells and layers, duplicates, the
+// pin count per G-cell, and pins on or beyond the die edges.
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <tuple>
+
+#include "database/NetDB.h"
+#include "database/Settings.h"
+#include "database/bookshelf/Bookshelf.h"
+
+namespace {
+
+// 8 by 5 G-cells of 10 by 20 from (100, 200): the die is [100, 180] x [200, 300].
+NetDB design() {
+    NetDB db;
+    db.gridX = 8;
+    db.gridY = 5;
+    db.layerNum = 3;
+    db.originX = 100;
+    db.originY = 200;
+    db.tileW = 10;
+    db.tileH = 20;
+    return db;
+}
+
+int addCell(NetDB& db, int x, int y, int pinLayer = 0) {
+    placeCell c;
+    c.xlow = x;
+    c.ylow = y;
+    c.width = c.height = 4;
+    c.pinLayer = pinLayer;
+    db.cells.push_back(c);
+    return static_cast<int>(db.cells.size()) - 1;
+}
+
+void addNet(NetDB& db, std::vector<std::tuple<int, int, int>> pins) {
+    netInfo n;
+    n.id = static_cast<int>(db.netInfos.size());
+    n.name = "n" + std::to_string(n.id);
+    for (auto [cell, dx, dy] : pins) {
+        pinLocate p;
+        p.cell = cell;
+        p.net = n.id;
+        p.xOffset = dx;
+        p.yOffset = dy;
+        n.pins.push_back(p);
+    }
+    db.netInfos.push_back(n);
+}
+
+std::string build(NetDB& db) {
+    parameterSet s;
+    testing::internal::CaptureStdout();
+    build_netlist_set(db, s, db.cells);
+    return testing::internal::GetCapturedStdout();
+}
+
+}  // namespace
+
+TEST(NetlistBuild, PinsLayersAndDuplicates) {
+    NetDB db = design();
+    int a = addCell(db, 120, 205), b = addCell(db, 150, 250), ni = addCell(db, 121, 206, 2);
+    addNet(db, {{a, 0, 0}, {a, 3, 3}});                     // one G-cell, one layer
+    addNet(db, {{a, 1, 1}, {ni, 0, 0}, {b, 0, 0}, {a, 2, 2}});  // (2, 0) on layers 0 and 2
+    addNet(db, {});
+    EXPECT_EQ(build(db), "");
+    ASSERT_EQ(db.nets.size(), 3u);
+    EXPECT_EQ(db.nets[0].pin2D.size(), 1u);
+    EXPECT_EQ(db.nets[0].pin3D.size(), 1u);
+    EXPECT_EQ(db.nets[0].pins.size(), 2u);
+    const Net& n = db.nets[1];
+    EXPECT_EQ(n.id, 1);
+    EXPECT_EQ(n.name, "n1");
+    ASSERT_EQ(n.pin3D.size(), 3u);
+    EXPECT_EQ(n.pin3D[1].z, 2);  // the NI terminal's layer
+    ASSERT_EQ(n.pin2D.size(), 2u);
+    EXPECT_EQ(n.pin2D[0].z, 0);  // the layer of the first pin seen there
+    EXPECT_EQ(n.pin2D[1].x, 5);
+    EXPECT_EQ(n.pin2D[1].y, 2);
+    EXPECT_TRUE(db.nets[2].pin2D.empty());
+    // Every pin counts, duplicates and nets alike.
+    EXPECT_EQ(db.pinCount[2][0], 5);
+    EXPECT_EQ(db.pinCount[5][2], 1);
+}
+
+TEST(NetlistBuild, PinsOnOrBeyondTheDieEdgesGoToTheNearestGcell) {
+    NetDB db = design();
+    int right = addCell(db, 180, 250), top = addCell(db, 150, 300), corner = addCell(db, 500, 900);
+    int left = addCell(db, 50, 150), nearOrigin = addCell(db, 95, 195);
+    addNet(db, {{right, 0, 0}, {top, 0, 0}, {corner, 0, 0}, {left, 0, 0}, {nearOrigin, 0, 0}});
+    std::string out = build(db);
+    const Net& n = db.nets[0];
+    ASSERT_EQ(n.pin3D.size(), 4u);
+    EXPECT_EQ(n.pin3D[0].x, 7);  // on the right edge: G-cell X would not exist
+    EXPECT_EQ(n.pin3D[0].y, 2);
+    EXPECT_EQ(n.pin3D[1].x, 5);  // on the top edge
+    EXPECT_EQ(n.pin3D[1].y, 4);
+    EXPECT_EQ(n.pin3D[2].x, 7);
+    EXPECT_EQ(n.pin3D[2].y, 4);
+    EXPECT_EQ(n.pin3D[3].x, 0);  // left of and below: G-cell (0, 0), which the
+    EXPECT_EQ(n.pin3D[3].y, 0);  // pin a little below the origin shares
+    EXPECT_EQ(db.pinCount[7][4], 1);
+    EXPECT_EQ(db.pinCount[0][0], 2);
+    EXPECT_EQ(out, "4 pins lie outside the routing grid; each counts in the nearest G-cell\n");
+}
+
+TEST(NetlistBuild, RebuildFollowsThePlacement) {
+    NetDB db = design();
+    int a = addCell(db, 100, 200), b = addCell(db, 170, 280), c = addCell(db, 130, 230);
+    addNet(db, {{a, 0, 0}, {b, 0, 0}});
+    addNet(db, {{c, 0, 0}, {b, 1, 1}});
+    build(db);
+    auto first = db.pinCount;
+    auto net0 = db.nets[0].pin3D;
+    build(db);
+    EXPECT_EQ(db.pinCount, first);
+    EXPECT_EQ(db.nets.size(), 2u);
+    db.cells[c].xlow = 150;
+    build(db);
+    EXPECT_EQ(db.nets[0].pin3D.size(), net0.size());
+    EXPECT_EQ(db.nets[0].pin3D[1].x, net0[1].x);
+    EXPECT_EQ(db.nets[1].pin3D[0].x, 5);
+    EXPECT_EQ(db.pinCount[3][1], 0);
+    EXPECT_EQ(db.pinCount[5][1], 1);
+}
+
+TEST(NetlistBuild, LargeNetMatchesAPlainScan) {
+    NetDB db = design();
+    for (int i = 0; i < 30; ++i) addCell(db, 100 + (i * 7) % 70, 200 + (i * 13) % 90, i % 3);
+    std::vector<std::tuple<int, int, int>> pins;
+    for (int k = 0; k < 300; ++k) pins.push_back({(k * 11) % 30, k % 4, (k * 3) % 4});
+    addNet(db, pins);
+    build(db);
+    // The plain scan: first appearances by (x, y, z) and by (x, y).
+    std::vector<std::tuple<int, int, int>> want3D;
+    std::vector<std::pair<int, int>> want2D;
+    std::set<std::tuple<int, int, int>> seen3D;
+    std::set<std::pair<int, int>> seen2D;
+    for (auto [cell, dx, dy] : pins) {
+        const placeCell& c = db.cells[static_cast<size_t>(cell)];
+        int x = (c.xlow + dx - 100) / 10, y = (c.ylow + dy - 200) / 20;
+        if (!seen3D.insert({x, y, c.pinLayer}).second) continue;
+        want3D.push_back({x, y, c.pinLayer});
+        if (seen2D.insert({x, y}).second) want2D.push_back({x, y});
+    }
+    const Net& n = db.nets[0];
+    ASSERT_EQ(n.pin3D.size(), want3D.size());
+    for (size_t i = 0; i < want3D.size(); ++i)
+        EXPECT_EQ(std::make_tuple(n.pin3D[i].x, n.pin3D[i].y, n.pin3D[i].z), want3D[i]);
+    ASSERT_EQ(n.pin2D.size(), want2D.size());
+    for (size_t i = 0; i < want2D.size(); ++i) EXPECT_EQ(std::make_pair(n.pin2D[i].x, n.pin2D[i].y), want2D[i]);
+}

@@ -1,0 +1,167 @@
+// The initial and fast routing schedules: their reroute rules, their edge
+// cases, and a congested run in which every kernel takes part.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "router/FastSchedule.h"
+#include "router/GlobalRouter.h"
+#include "router/RoutingOrder.h"
+#include "tests/common/PathCheck.h"
+#include "tests/common/RouterFixture.h"
+
+namespace {
+
+struct Design {
+    std::unique_ptr<GlobalRouter> router;
+    std::vector<Net> nets;
+    std::vector<Order> orders;
+    controlGR control;
+};
+
+// Two-pin nets given as (from, to) pairs on an X by Y grid of `cap` tracks.
+std::unique_ptr<Design> makeDesign(int X, int Y, int cap, const std::vector<std::pair<Point, Point>>& pairs) {
+    auto d = std::make_unique<Design>();
+    d->router = makeSingleLayerRouter(X, Y, cap, 0);
+    d->nets.resize(pairs.size());
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        Net& net = d->nets[i];
+        net.id = static_cast<int>(i);
+        net.pin2D = {pairs[i].first, pairs[i].second};
+        TwoPin tp;
+        tp.from = pairs[i].first;
+        tp.to = pairs[i].second;
+        tp.parNet = &net;
+        net.twopin.push_back(tp);
+        net.referenceLength = net.wirelength = tp.from.distance(tp.to);
+    }
+    initialSort(d->orders, d->nets);
+    d->control.verbose = false;
+    return d;
+}
+
+// The fast flow's negotiation costs.
+void fastCosts(GlobalRouter& r) {
+    r.historyDivisor = 50.0f;
+    r.sigmoidSlope = 0.5;
+    r.historyExponent = 1.8;
+    r.costScale = 10.0f;
+    r.initialCostArray();
+    r.costOffset = 200.0f;
+    r.costMode2D = 2;
+    r.initialFunc_2Dmap(2);
+}
+
+}  // namespace
+
+TEST(FastScheduleRules, LotteryThresholdBoxGrowthAndMazeBound) {
+    EXPECT_EQ(mazeLotteryThreshold(1, 1), 10000);
+    EXPECT_EQ(mazeLotteryThreshold(100, 3), 4034);
+    EXPECT_EQ(mazeLotteryThreshold(99, 3), 7000 / 9 + 3500 - 166);
+    const int growth[][2] = {{1, 35}, {2, 20}, {3, 15}, {4, 12}, {30, 6}, {31, 5}, {500, 5}};
+    for (const auto& g : growth) EXPECT_EQ(boxGrowthStep(g[0]), g[1]) << "count " << g[0];
+    EXPECT_EQ(fastMazeMaxLength(10, 1), static_cast<int>(10 * (std::atan(3.0) + 1.0) + 2.0));
+}
+
+TEST(FastRouting, WithoutOverflowOrRoundsItSortsRecordsOneTraceEntryAndReturns) {
+    // Connections spanning 10 by 10 and 2 by 2 G-cells, no overflow: the larger
+    // pin box comes first (key 121 against 9).
+    auto d = makeDesign(16, 16, 8, {{Point(0, 0, 0), Point(2, 2, 0)}, {Point(3, 3, 0), Point(13, 13, 0)}});
+    GlobalRouter& r = *d->router;
+    r.initialRouting(d->nets, d->orders, 1, 1, d->control);
+    fastCosts(r);
+    ASSERT_EQ(r.totalOF, 0);
+    d->control.maxIter = 5;
+    testing::internal::CaptureStdout();
+    r.fastRouting(d->nets, d->orders, d->control);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(d->orders[0].twopin, &d->nets[1].twopin[0]);
+    EXPECT_EQ(d->orders[0].key, 121.0);
+    EXPECT_EQ(d->orders[1].key, 9.0);
+    EXPECT_EQ(d->control.wirelengthTrace, std::vector<int>{r.Wlen2D});
+    EXPECT_EQ(d->control.overflowTrace, std::vector<int>{0});
+    EXPECT_EQ(d->control.timeTrace, std::vector<float>{0.0f});
+}
+
+TEST(FastRouting, CongestedGridEveryKernelKeepsConnectionsWhole) {
+    // Short connections crowded into the middle of a 20 by 20 grid of few tracks,
+    // with free room around them.
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<int> centre(6, 13), offset(-4, 4);
+    std::vector<std::pair<Point, Point>> pairs;
+    while (pairs.size() < 300) {
+        Point a(centre(rng), centre(rng), 0);
+        Point b(a.x + offset(rng), a.y + offset(rng), 0);
+        if (a != b) pairs.push_back({a, b});
+    }
+    auto d = makeDesign(20, 20, 4, pairs);
+    GlobalRouter& r = *d->router;
+    r.initialRouting(d->nets, d->orders, 2, 2, d->control);
+    const int afterInitial = r.totalOF;
+    fastCosts(r);
+    d->control.maxIter = 30;
+    d->control.timeLimit = 1e9f;
+    r.fastRouting(d->nets, d->orders, d->control);
+
+    EXPECT_LT(r.totalOF, afterInitial);
+    const size_t entries = d->control.overflowTrace.size();  // one per round, plus the start
+    EXPECT_TRUE(entries >= 2 && entries <= 31) << entries;
+    EXPECT_EQ(d->control.wirelengthTrace.size(), entries);
+    EXPECT_EQ(d->control.timeTrace.size(), entries);
+    EXPECT_EQ(d->control.overflowTrace.back(), r.totalOF);
+    EXPECT_EQ(d->control.wirelengthTrace.back(), r.Wlen2D);
+    int methods[4] = {0, 0, 0, 0};
+    int usedLength = 0;
+    for (Net& net : d->nets) {
+        const TwoPin& tp = net.twopin[0];
+        ++methods[tp.rerouteMethod];
+        usedLength += static_cast<int>(tp.path.size());
+        EXPECT_TRUE(joins(tp.path, tp.from, tp.to)) << "net " << net.id;
+        EXPECT_TRUE(tp.box.inside(tp.from.x, tp.from.y) && tp.box.inside(tp.to.x, tp.to.y));
+    }
+    EXPECT_EQ(usedLength, r.Wlen2D);
+    EXPECT_GT(methods[1], 0) << "snaking";
+    EXPECT_GT(methods[2], 0) << "escape";
+    EXPECT_GT(methods[3], 0) << "maze";
+}
+
+TEST(FastRouting, EscapeWithoutAMeetingCellRecommitsTheOldPath) {
+    // Three equal connections on one track share two L shapes and overflow; with
+    // every edge costing 1e10, sixteen steps make every meeting sum exceed 1e11.
+    const std::pair<Point, Point> ends{Point(2, 2, 0), Point(14, 6, 0)};
+    auto d = makeDesign(20, 20, 1, {ends, ends, ends});
+    GlobalRouter& r = *d->router;
+    r.initialRouting(d->nets, d->orders, 1, 0, d->control);
+    fastCosts(r);
+    r.costOffset = 1e10f;
+    r.initialFunc_2Dmap(2);
+    ASSERT_GT(r.totalOF, 0);
+    std::vector<Steps> before;
+    for (Net& net : d->nets) {
+        TwoPin& tp = net.twopin[0];
+        tp.ripupCount = 1;  // past the monotonic reroute
+        tp.box.lower = Point(0, 0, 0);
+        tp.box.upper = Point(19, 19, 0);
+        before.push_back(steps(tp.path));
+    }
+    const int overflow = r.totalOF;
+    const int length = r.Wlen2D;
+    d->control.maxIter = 1;
+    d->control.timeLimit = 1e9f;
+    r.fastRouting(d->nets, d->orders, d->control);
+    int escapes = 0;
+    for (size_t i = 0; i < d->nets.size(); ++i) {
+        const TwoPin& tp = d->nets[i].twopin[0];
+        if (tp.rerouteMethod == 0) continue;  // no overflow on its path
+        EXPECT_EQ(tp.rerouteMethod, 2);
+        ++escapes;
+        EXPECT_EQ(steps(tp.path), before[i]);
+    }
+    EXPECT_GE(escapes, 2);
+    EXPECT_EQ(r.totalOF, overflow);
+    EXPECT_EQ(r.Wlen2D, length);
+}
