@@ -21,6 +21,14 @@ inline std::unique_ptr<GlobalRouter> makeSingleLayerRouter(int X, int Y, int cap
     return r;
 }
 
+// The box with lower corner (lx, ly) and upper corner (ux, uy) on layer 0.
+inline BoundingBox boxOf(int lx, int ly, int ux, int uy) {
+    BoundingBox b;
+    b.lower = Point(lx, ly, 0);
+    b.upper = Point(ux, uy, 0);
+    return b;
+}
+
 // Sizes and fills the 3D tables with the given per-layer tracks, no adjustments
 // and no pin blockage.
 inline void init3DPlain(GlobalRouter& r, std::vector<int> hTracks, std::vector<int> vTracks) {

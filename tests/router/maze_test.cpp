@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "router/GlobalRouter.h"
+#include "tests/common/RouterFixture.h"
 
 namespace {
 
@@ -29,13 +30,6 @@ std::unique_ptr<GlobalRouter> makeRouter(int X, int Y, float w, float bend, floa
             r->mapCostAt(1, x, y) = edgeCost;
         }
     return r;
-}
-
-BoundingBox boxOf(int lx, int ly, int ux, int uy) {
-    BoundingBox b;
-    b.lower = Point(lx, ly, 0);
-    b.upper = Point(ux, uy, 0);
-    return b;
 }
 
 TwoPin& addConnection(Net& net, Point from, Point to) {

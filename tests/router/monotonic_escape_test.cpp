@@ -25,13 +25,6 @@ std::unique_ptr<GlobalRouter> uniformRouter(int X, int Y, float edgeCost) {
     return r;
 }
 
-BoundingBox boxOf(int lx, int ly, int ux, int uy) {
-    BoundingBox b;
-    b.lower = Point(lx, ly, 0);
-    b.upper = Point(ux, uy, 0);
-    return b;
-}
-
 // A one-connection net (the net must outlive the returned connection).
 TwoPin& connection(Net& net, Point from, Point to, BoundingBox box) {
     net.twopin.resize(1);
