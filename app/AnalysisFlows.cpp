@@ -70,15 +70,20 @@ void look_LOG(const char* logName, NetDB& db, GlobalRouter& router) {
     std::ifstream log(logName);
     if (!log) {
         std::cerr << "File " << logName << " not exists!" << std::endl;
-        std::exit(1);
+        endRefused(routingLogRefusal);
     }
     router.initialPlacement(db.cells, db.rows, db.originX, db.originY, db.tileW, db.tileH, 0.0, 0);
     router.initial2DGraph(db.adjLocate, db.adjCapacity);
     readLUT();
 
-    int bins[10] = {};
-    int unroutable = 0;
-    long long removedLength = 0;
+    const RoutingLogCounts counts = countUnroutableNets(logName, log, db);
+    for (int i = 0; i < 10; ++i) printf("binNum[%d] = %d\n", i, counts.bins[i]);
+    printf("unRouteNet=%d  localNet=%d  removed flute length %lld\n", counts.unroutable, counts.bins[1],
+           counts.removedLength);
+}
+
+RoutingLogCounts countUnroutableNets(const char* logName, std::istream& log, const NetDB& db) {
+    RoutingLogCounts counts;
     const long long netCount = static_cast<long long>(std::min(db.netInfos.size(), db.nets.size()));
     std::vector<int> xs, ys;
     std::string line;
@@ -107,18 +112,17 @@ void look_LOG(const char* logName, NetDB& db, GlobalRouter& router) {
             fprintf(stderr, "%s:%ld: net %ld has no pins, line skipped\n", logName, lineNo, number);
             continue;
         }
-        ++bins[std::min<size_t>(db.nets[number].pin2D.size(), 9)];
+        ++counts.bins[std::min<size_t>(db.nets[number].pin2D.size(), 9)];
         if (net.pins.size() > 999) {
             printf("ERROR: %s %d\n", "interface", 2008);
             refuseRoutingLog(logName, lineNo,
                              "net " + std::to_string(number) + " has " + std::to_string(net.pins.size()) +
                                  " pins; at most 999 are measured");
         }
-        removedLength += steinerLength(db, net, xs, ys);
-        ++unroutable;
+        counts.removedLength += steinerLength(db, net, xs, ys);
+        ++counts.unroutable;
     }
-    for (int i = 0; i < 10; ++i) printf("binNum[%d] = %d\n", i, bins[i]);
-    printf("unRouteNet=%d  localNet=%d  removed flute length %lld\n", unroutable, bins[1], removedLength);
+    return counts;
 }
 
 int runAnalysisMode(const CommandLine& cmd, NetDB& db, parameterSet& settings) {
