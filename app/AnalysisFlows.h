@@ -24,7 +24,8 @@ void report_HPWL(NetDB& db);
 // Counts the nets named by "*WARNING* Cannot reroute connection for net net<N>"
 // lines of the log by G-cell pin count and sums their FLUTE Steiner lengths.
 // Net numbers outside the net lists and nets without pins are reported on
-// standard error and skipped.
+// standard error and skipped; a named net too wide for FLUTE's int lengths
+// ends the run, as one of more than 999 pins does.
 void look_LOG(const char* logName, NetDB& db, GlobalRouter& router);
 
 // What look_LOG counts over a log: named nets by G-cell pin count (bin 9: nine

@@ -165,3 +165,20 @@ TEST(LookLog, NetOfMoreThan999PinsEndsTheRun) {
         },
         ::testing::ExitedWithCode(1), "ERROR: interface 2008\n.*big.log:2: net 1 has 1000 pins; at most 999 are measured");
 }
+
+TEST(LookLog, PinsBeyondIntAreMeasuredAndNetsTooWideEndTheRun) {
+    SmallDesign d;
+    d.addNet({{2147483000, 5}, {2147483040, 5}});
+    for (pinLocate& p : d.db.netInfos[0].pins) p.xOffset = 1000;  // corners plus offsets pass 2^31 - 1
+    d.addNet({{-2147483000, 0}, {2147483000, 0}});
+    EXPECT_EQ(tail(lookReport(d.db, kWarn + "0\n"), "unRouteNet"), "unRouteNet=1  localNet=0  removed flute length 40\n");
+    const std::string path = scratchPath("wide.log");
+    writeTextFile(path, kWarn + "0\n" + kWarn + "1\n");
+    EXPECT_EXIT(
+        {
+            GlobalRouter router(4, 4, 2, 10, 10, d.db.hTracks, d.db.vTracks, d.db.pitch);
+            testing::internal::CaptureStdout();
+            look_LOG(path.c_str(), d.db, router);
+        },
+        ::testing::ExitedWithCode(1), "wide.log:2: net 1 of 2 pins is too wide to measure");
+}
