@@ -12,6 +12,7 @@
 #include "app/AnalysisFlows.h"
 #include "database/NetDB.h"
 #include "router/GlobalRouter.h"
+#include "tests/common/HandNets.h"
 #include "tests/common/RunCommand.h"
 
 namespace {
@@ -41,31 +42,7 @@ struct SmallDesign {
         }
     }
     // A net with one pin per point: a 1 x 1 cell at the point (type as given), offset 0.
-    void addNet(const std::vector<std::pair<int, int>>& points, int type = 0) {
-        netInfo info;
-        info.id = static_cast<int>(db.netInfos.size());
-        Net net;
-        net.id = info.id;
-        for (auto [x, y] : points) {
-            placeCell c;
-            c.id = c.index = static_cast<int>(db.cells.size());
-            c.xlow = x;
-            c.ylow = y;
-            c.width = c.height = 1;
-            c.type = type;
-            pinLocate p{c.id, info.id, 1, 0, 0};
-            c.pins.push_back(p);
-            info.pins.push_back(p);
-            net.pins.push_back(p);
-            Point g(x / 10, y / 10, 0);
-            bool seen = false;
-            for (const Point& q : net.pin2D) seen = seen || q == g;
-            if (!seen) net.pin2D.push_back(g);
-            db.cells.push_back(c);
-        }
-        db.netInfos.push_back(info);
-        db.nets.push_back(net);
-    }
+    void addNet(const std::vector<std::pair<int, int>>& points, int type = 0) { addHandNet(db, points, type); }
 };
 
 std::string hpwlReport(NetDB& db) {
@@ -168,8 +145,7 @@ TEST(LookLog, NetOfMoreThan999PinsEndsTheRun) {
 
 TEST(LookLog, PinsBeyondIntAreMeasuredAndNetsTooWideEndTheRun) {
     SmallDesign d;
-    d.addNet({{2147483000, 5}, {2147483040, 5}});
-    for (pinLocate& p : d.db.netInfos[0].pins) p.xOffset = 1000;  // corners plus offsets pass 2^31 - 1
+    addHandNet(d.db, {{2147483000, 5}, {2147483040, 5}}, 0, 1000);  // corners plus offsets pass 2^31 - 1
     d.addNet({{-2147483000, 0}, {2147483000, 0}});
     EXPECT_EQ(tail(lookReport(d.db, kWarn + "0\n"), "unRouteNet"), "unRouteNet=1  localNet=0  removed flute length 40\n");
     const std::string path = scratchPath("wide.log");

@@ -11,6 +11,7 @@
 #include "app/AnalysisFlows.h"
 #include "database/NetDB.h"
 #include "decomposition/flute.h"
+#include "tests/common/HandNets.h"
 
 namespace {
 
@@ -18,36 +19,13 @@ struct Design {
     NetDB db;
     long long shortest = 0, longest = 0;  // Steiner lengths of the nets that can be counted
 
-    // A net with a 1 x 1 cell at each point, its pin `offset` to the right of
-    // the cell's corner; G-cells are 10 x 10.
-    void addNet(const std::vector<std::pair<int, int>>& points, int offset = 0) {
-        netInfo info;
-        info.id = static_cast<int>(db.netInfos.size());
-        Net net;
-        net.id = info.id;
-        for (auto [x, y] : points) {
-            placeCell c;
-            c.id = c.index = static_cast<int>(db.cells.size());
-            c.xlow = x;
-            c.ylow = y;
-            c.width = c.height = 1;
-            const pinLocate p{c.id, info.id, 1, offset, 0};
-            c.pins.push_back(p);
-            info.pins.push_back(p);
-            net.pins.push_back(p);
-            const Point g(x / 10, y / 10, 0);
-            if (std::find(net.pin2D.begin(), net.pin2D.end(), g) == net.pin2D.end()) net.pin2D.push_back(g);
-            db.cells.push_back(c);
-        }
-        db.netInfos.push_back(info);
-        db.nets.push_back(net);
-    }
+    void addNet(const std::vector<std::pair<int, int>>& points, int offset = 0) { addHandNet(db, points, 0, offset); }
 
     Design() {
-        // net 0: two G-cells; 1: no pins; 2: twelve G-cells; 3: one G-cell;
-        // 4: 1000 pins (refused); 5: three pins in a line; 6: one pin (the
-        // pins of a net share one offset, so lengths are measured from the
-        // first cell's corner).
+        // A 1 x 1 cell per pin, G-cells of 10 x 10. net 0: two G-cells; 1: no
+        // pins; 2: twelve G-cells; 3: one G-cell; 4: 1000 pins (refused); 5:
+        // three pins in a line; 6: one pin (the pins of a net share one offset,
+        // so lengths are measured from the first cell's corner).
         addNet({{1, 1}, {31, 21}});
         addNet({});
         std::vector<std::pair<int, int>> twelve, many;
