@@ -26,11 +26,11 @@ void printCpuTotalTime() {
               << std::endl;
 }
 
-void runLayerAssignment(NetDB& db, parameterSet& settings, Graph& graph) {
+void runLayerAssignment(NetDB& db, parameterSet& settings, Graph& graph, bool releasePaths) {
     clock_t laStart = clock();
     std::cout << layerAssignmentBanner(settings.Layer_Assignment_Algorithm) << std::endl;
     graph.initialLA(db, settings.Via_Cost, settings.Pin_Blockage_Factor);
-    graph.convertGRtoLA(db);
+    graph.convertGRtoLA(db, releasePaths);
     switch (settings.Layer_Assignment_Algorithm) {
         case 1: graph.fastLA(0, 0, 0, false); break;
         case 2: graph.COLA(0, 0, 0, false); break;

@@ -12,7 +12,8 @@ void printCpuTotalTime();
 
 // Layer assignment by `Layer_Assignment_Algorithm`: its banner, the assignment
 // into `graph`, the "Layer Assignment costs " line and the CPU total time line.
-void runLayerAssignment(NetDB& db, parameterSet& settings, Graph& graph);
+// With releasePaths the nets' 2D paths are freed once the trees are built.
+void runLayerAssignment(NetDB& db, parameterSet& settings, Graph& graph, bool releasePaths = false);
 
 // The routing result and the ".ofinfo" report from the assigned layers, each
 // when the settings ask for it.

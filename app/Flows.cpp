@@ -16,6 +16,7 @@
 #include "router/FluteRefine.h"
 #include "router/GlobalRoute2D.h"
 #include "router/GlobalRouter.h"
+#include "router/PhaseRelease.h"
 
 void routeRegular2D(NetDB& db, parameterSet& settings, GlobalRouter& router, controlGR& control,
                     std::vector<Order>& orders) {
@@ -37,9 +38,13 @@ void main_ispd(NetDB& db, parameterSet& settings, const char* resultName, Global
     Graph graph;
 
     routeRegular2D(db, settings, router, control, orders);
+    // Without 3D rounds the 2D search state and the 2D paths are dead once the
+    // trees of layer assignment stand.
+    const bool only2D = settings.Optimization_3D_Iteration == 0;
+    if (only2D) releaseAfter2D(router, db);
     printCpuTotalTime();
 
-    runLayerAssignment(db, settings, graph);
+    runLayerAssignment(db, settings, graph, only2D);
 
     if (settings.Optimization_3D_Iteration != 0) {
         refine3DAndWrite(router, db, orders, graph, settings, control, resultName);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "database/GridLimits.h"
+#include "database/MemoryBudget.h"
 #include "database/NetDB.h"
 #include "database/Parser.h"
 #include "database/Settings.h"
@@ -257,6 +258,8 @@ void IspdReader::readGridAndRules() {
         sc.fail(at, "the grid line cannot be read (expected \"grid X Y L\")");
     const std::string sizeProblem = gridSizeProblem(g[0], g[1], g[2]);
     if (!sizeProblem.empty()) sc.fail(at, "%s", sizeProblem.c_str());
+    const std::string tooBig = gridMemoryRefusal(g[0], g[1], g[2]);
+    if (!tooBig.empty()) sc.fail(at, "%s", tooBig.c_str());
     db.gridX = g[0];
     db.gridY = g[1];
     db.layerNum = g[2];

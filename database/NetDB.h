@@ -6,6 +6,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "database/EdgeUseMap.h"
 #include "database/Geometry.h"
 
 struct Net;
@@ -74,8 +75,8 @@ struct Net {
     int wirelength = 0;
     int referenceLength = 0;
     // Per step kind (0 vertical, 1 horizontal, 2 via): edge key -> number of the
-    // net's connections using that step.
-    std::unordered_map<int, int> edgeUse[3];
+    // net's connections using that step (a flat table with the map operations).
+    EdgeUseMap edgeUse[3];
     std::unordered_set<RPoint, RPointHash, eqRPoint> treeEdges;
 };
 

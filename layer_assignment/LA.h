@@ -172,7 +172,9 @@ public:
     void reportCPUTime();
 
     // Conversion of the 2D routes (LAConvert.cpp).
-    void convertGRtoLA(NetDB& db);
+    // With releasePaths each net's 2D paths are freed once its tree is built
+    // (for a flow that reads the routes only from here on).
+    void convertGRtoLA(NetDB& db, bool releasePaths = false);
     void BFS_net(ConvertMaps& maps, net& n, int stamp);
     // Hand-back of the assigned layers into the connections' paths (LAHandBack.cpp).
     void convertLAtoGR(NetDB& db);

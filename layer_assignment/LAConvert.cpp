@@ -20,7 +20,7 @@ namespace {
 
 }  // namespace
 
-void Graph::convertGRtoLA(NetDB& db) {
+void Graph::convertGRtoLA(NetDB& db, bool releasePaths) {
     Wlen2D = 0;
     maxLen = 0;
     const size_t cells = static_cast<size_t>(X) * Y;
@@ -35,7 +35,7 @@ void Graph::convertGRtoLA(NetDB& db) {
     maps.hLayer.assign(cells, 0);
 
     size_t k = 0;
-    for (const Net& src : db.nets) {
+    for (Net& src : db.nets) {
         if (src.pin2D.size() < 2) continue;
         if (k >= nets.size() || nets[k].id != src.id) {
             printf("ERROR : %s %d\n", "LA", 3115);
@@ -67,6 +67,8 @@ void Graph::convertGRtoLA(NetDB& db) {
         }
         net& n = nets[k];
         BFS_net(maps, n, stamp);
+        if (releasePaths)
+            for (TwoPin& tp : src.twopin) std::vector<RPoint>().swap(tp.path);
         const int len = static_cast<int>(n.edges.size());
         Wlen2D += len;
         maxLen = std::max(maxLen, len);

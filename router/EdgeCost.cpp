@@ -38,6 +38,19 @@ float GlobalRouter::sigmoidEntry(int d, int cap) const {
     return costTable[i];
 }
 
+double GlobalRouter::historyPow(int h) {
+    if (h < 0 || h >= kHistoryPowSize) return std::pow(static_cast<double>(h), historyExponent);
+    // The table holds pow(h, e) for the exponent it was filled with; a new
+    // exponent refills it (the values are those of the plain call).
+    if (!(historyPowExponent == historyExponent) || historyPowTable.empty()) {
+        historyPowTable.resize(kHistoryPowSize);
+        for (int i = 0; i < kHistoryPowSize; ++i)
+            historyPowTable[i] = std::pow(static_cast<double>(i), historyExponent);
+        historyPowExponent = historyExponent;
+    }
+    return historyPowTable[h];
+}
+
 float GlobalRouter::DPCost(int x, int y, int kind) {
     const int d = usage2D(kind, x, y) + virtualDemand(kind, x, y);
     const int cap = cap2D(kind);
@@ -54,7 +67,7 @@ float GlobalRouter::NewCost(int x, int y, int kind) {
     if (hardOverflowMode) return hardOverflowCost2D(d, cap, h);
     const float t = sigmoidEntry(d, cap);
     if (historyMode)
-        return static_cast<float>((std::pow(static_cast<double>(h), historyExponent) / historyDivisor + 1.0) * t *
+        return static_cast<float>((historyPow(h) / historyDivisor + 1.0) * t *
                                       costScale +
                                   costOffset);
     return t * costScale + costOffset;
@@ -70,7 +83,7 @@ float GlobalRouter::cost3D(int x, int y, int z, int kind) {
         const Point_i& hist = graph.hist3D(x, y, z);
         const int h3 = kind == 1 ? hist.horizontal : hist.vertical;
         const float scaled = sigmoidEntry(u, c) * costScale;
-        return static_cast<float>((std::pow(static_cast<double>(h3), historyExponent) / historyDivisor + 1.0) *
+        return static_cast<float>((historyPow(h3) / historyDivisor + 1.0) *
                                       scaled +
                                   25.0 * costScale);
     }
@@ -90,6 +103,7 @@ void GlobalRouter::initialFunc_2Dmap(int mode) {
 }
 
 void GlobalRouter::initialFunc_3Dmap() {
+    if (graph.func_map.size() != static_cast<size_t>(X) * Y * L) graph.func_map.assign(static_cast<size_t>(X) * Y * L, FuncCost{});
     for (int x = 0; x < X; ++x)
         for (int y = 0; y < Y; ++y)
             for (int z = 0; z < L; ++z) {

@@ -14,6 +14,7 @@
 #include <iostream>
 
 #include "database/Timer.h"
+#include "router/PhaseRelease.h"
 #include "router/RoutingOrder.h"
 
 namespace {
@@ -156,10 +157,9 @@ void mazeStage(GlobalRouter& router, std::vector<Order>& orders, const parameter
                     router.MultiMaze(tp, maxLength, fullBox, true);
                     tp->overflow = router.RoutePath(tp->from, tp->to, tp->path, net);
                     ++rerouted;
+                    // Only a reroute spends enough time to be worth a clock read.
+                    if (secondsSince(start) > control.timeLimit) break;
                 }
-                // Tested after every entry, rerouted or not, so that a long walk
-                // ends as soon as the time is up.
-                if (secondsSince(start) > control.timeLimit) break;
                 if (router.totalOF <= 0) break;
             }
         }
@@ -245,6 +245,8 @@ void GlobalRoute2D(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, 
     const int minCap = std::min(router.hCap2D, router.vCap2D);
 
     patternStage(router, orders, set, fullBox, minCap);
+    // Only pattern routing reads the Steiner-tree edges.
+    for (Net& net : db.nets) releaseTreeEdges(net);
     monotonicStage(router, orders, set, minCap);
     mazeStage(router, orders, set, control, fullBox);
     postStage(router, orders, set, fullBox);

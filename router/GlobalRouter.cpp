@@ -3,6 +3,9 @@
 
 #include "router/GlobalRouter.h"
 
+#include "database/MemoryBudget.h"
+#include "router/FibCore.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -17,27 +20,18 @@ GlobalRouter::GlobalRouter(int X_, int Y_, int L_, int hCap2D_, int vCap2D_, std
     }
     const size_t xy = static_cast<size_t>(X) * Y;
     const size_t xyl = xy * L;
+    (void)xyl;
 
     graph.xNum = X;
     graph.yNum = Y;
     graph.layerNum = L;
     graph.hCap2D = hCap2D;
     graph.vCap2D = vCap2D;
-    graph.usageH.assign(static_cast<size_t>(X - 1) * Y, 0);
-    graph.usageV.assign(static_cast<size_t>(X) * (Y - 1), 0);
-    graph.func_map.assign(xyl, FuncCost{});
+    hugeAssign(graph.usageH, static_cast<size_t>(X - 1) * Y, 0);
+    hugeAssign(graph.usageV, static_cast<size_t>(X) * (Y - 1), 0);
 
-    // The cells never move after this point: heap and deque nodes point into them.
-    graph.cells.resize(xyl);
-    for (int z = 0; z < L; ++z)
-        for (int y = 0; y < Y; ++y)
-            for (int x = 0; x < X; ++x) {
-                GridCell& c = graph.cell(x, y, z);
-                c.x = x;
-                c.y = y;
-                c.z = z;
-                c.node.data = &c;
-            }
+    // The 2D flow searches layer 0 only; initial3Dmalloc adds the other layers.
+    setCellLayers(1);
 
     pitchPerLayer = pitchPerLayer_;
     hCapPerLayer = std::move(hCapPerLayer_);
@@ -47,6 +41,7 @@ GlobalRouter::GlobalRouter(int X_, int Y_, int L_, int hCap2D_, int vCap2D_, std
 
     heap = fh_makekeyheap(1, static_cast<int>(xyl));
     queue = new fibque();
+    fibTable(mazeHeap, fibcore::degreeBound(static_cast<int>(xy)) + 1);
 
     historyH.assign(graph.usageH.size(), 0);
     historyV.assign(graph.usageV.size(), 0);
@@ -56,7 +51,7 @@ GlobalRouter::GlobalRouter(int X_, int Y_, int L_, int hCap2D_, int vCap2D_, std
     workDir1.assign(xy, 0);
     workDir2.assign(xy, 0);
     workDir3.assign(xy, 0);
-    mapCost.assign(2 * xy, 0.0f);
+    hugeAssign(mapCost, 2 * xy, 0.0f);
     // Every 2D test adds the virtual demand; it is all zero until it is filled.
     placement.resizeVirtualDemand(X, Y);
 }
@@ -128,8 +123,34 @@ void GlobalRouter::initblockAwareModle(double p) {
         for (int y = 0; y < Y - 1; ++y) adjust(graph.uV(x, y), vCap2D, x, y, x, y + 1);
 }
 
+void GlobalRouter::setCellLayers(int layers) {
+    if (graph.cellLayers == layers) return;
+    // A new allocation: no search may be open, and every node's data pointer
+    // is set again.
+    hugeAssign(graph.cells, static_cast<size_t>(X) * Y * layers, GridCell{});
+    graph.cellLayers = layers;
+    for (int z = 0; z < layers; ++z)
+        for (int x = 0; x < X; ++x)
+            for (int y = 0; y < Y; ++y) {
+                GridCell& c = graph.cell(x, y, z);
+                c.x = x;
+                c.y = y;
+                c.z = z;
+                c.node.data = &c;
+            }
+}
+
+void GlobalRouter::releaseSearchState() {
+    std::vector<GridCell>().swap(graph.cells);
+    graph.cellLayers = 0;
+    for (std::vector<float>* v : {&mapCost, &workCost1, &workCost2, &workCost3}) std::vector<float>().swap(*v);
+    for (std::vector<int>* v : {&workDir1, &workDir2, &workDir3}) std::vector<int>().swap(*v);
+}
+
 void GlobalRouter::initial3Dmalloc() {
     const size_t xyl = static_cast<size_t>(X) * Y * L;
+    setCellLayers(L);
+    if (graph.func_map.size() != xyl) graph.func_map.assign(xyl, FuncCost{});
     if (work3DCost1.empty()) {
         work3DCost1.assign(xyl, 0.0f);
         work3DCost2.assign(xyl, 0.0f);

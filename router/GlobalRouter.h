@@ -2,6 +2,8 @@
 // The routing engine: grid state, edge costs, commit and rip-up, and the
 // routing kernels and schedules that work on them.
 
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "database/Geometry.h"
@@ -10,25 +12,54 @@
 #include "router/ControlGR.h"
 #include "router/GridIndex.h"
 #include "router/fib.h"
+#include "router/MazeOpenSet.h"
 
-// One G-cell on one layer: the maze search's node record.
-struct GridCell {
-    int rank = 0;          // union-find rank
-    int visit = -1;        // search stamp of the search that reached it
-    int treeStamp = -1;
-    int target = -1;       // search stamp when it is a target
+// One G-cell on one layer: the maze search's node record, 128 bytes. The first
+// 64 bytes are all that a maze step touches: the key beside the index links of
+// the search's open set (hLeft .. hMark, see MazeOpenSet.h) and the search
+// state. The second line serves the trace-back and the pointer-linked public
+// heap (fib.h).
+struct alignas(64) GridCell {
+    float key = 2147483648.0f;
+    uint32_t hLeft = kNoCell;    // open-set links by cell index (in the deque: previous)
+    uint32_t hRight = kNoCell;   // (in the deque: next)
+    uint32_t hParent = kNoCell;
+    uint32_t hChild = kNoCell;
+    uint8_t hDegree = 0;
+    uint8_t hMark = 0;
     bool inOpenSet = false;
     bool inQueue = false;  // in the deque rather than the heap
+    int visit = -1;        // search stamp of the search that reached it
+    int target = -1;       // search stamp when it is a target
     float g = 0.0f;        // path cost
-    float key = 2147483648.0f;
     int h = 0;             // estimate
     int length = 0;
+    int rank = 0;          // union-find rank
+    GridCell* parent = nullptr;
+    GridCell* ufParent = nullptr;  // union-find parent
     int x = 0;
     int y = 0;
     int z = 0;
-    GridCell* parent = nullptr;
-    GridCell* ufParent = nullptr;  // union-find parent
+    int treeStamp = -1;
     fibheap_el node;               // data points at this cell
+};
+static_assert(sizeof(GridCell) == 128, "a maze cell is two cache lines");
+static_assert(offsetof(GridCell, ufParent) < 64, "the search state fits the first line");
+
+// The layer-0 cells linked by index for the maze search's open set (the
+// policy of FibCore.h).
+struct CellLinks {
+    using Ref = uint32_t;
+    static constexpr uint32_t nil = kNoCell;
+    GridCell* c;
+    float key(Ref r) const { return c[r].key; }
+    void setKey(Ref r, float k) { c[r].key = k; }
+    Ref& left(Ref r) { return c[r].hLeft; }
+    Ref& right(Ref r) { return c[r].hRight; }
+    Ref& parent(Ref r) { return c[r].hParent; }
+    Ref& child(Ref r) { return c[r].hChild; }
+    uint8_t& degree(Ref r) { return c[r].hDegree; }
+    uint8_t& mark(Ref r) { return c[r].hMark; }
 };
 
 // Cached 3D step costs of one G-cell and layer.
@@ -53,23 +84,27 @@ public:
     int xNum = 0;
     int yNum = 0;
     int layerNum = 0;
-    std::vector<FuncCost> func_map;  // indexed by edge key (z * X + x) * Y + y
+    std::vector<FuncCost> func_map;  // indexed by edge key (z * X + x) * Y + y; sized by initial3Dmalloc
     // 3D tables, flat [z][y][x]: index (z * Y + y) * X + x; sized by initial3Dmalloc.
     std::vector<Point_i> demand3D;
     std::vector<Point_i> capacity3D;
     std::vector<Point_i> history3D;
-    // Maze cells, flat [z][y][x]: index (z * Y + y) * X + x.
+    // Maze cells, flat [z][x][y]: index (z * X + x) * Y + y, the edge key and the
+    // index order of every 2D array. Layer 0 only until initial3Dmalloc adds
+    // the others (the 2D flow searches layer 0 alone).
     std::vector<GridCell> cells;
+    int cellLayers = 0;  // layers held in cells
 
     int hIdx(int x, int y) const { return flatIndex("horizontal edges", x, y, xNum - 1, yNum); }
     int vIdx(int x, int y) const { return flatIndex("vertical edges", x, y, xNum, yNum - 1); }
     int& uH(int x, int y) { return usageH[hIdx(x, y)]; }
     int& uV(int x, int y) { return usageV[vIdx(x, y)]; }
     int cellIdx(int x, int y, int z) const {
-        return flatIndex("grid cells", z * yNum + y, x, layerNum * yNum, xNum);
+        return flatIndex("grid cells", z * xNum + x, y, cellLayers * xNum, yNum);
     }
     GridCell& cell(int x, int y, int z) { return cells[cellIdx(x, y, z)]; }
-    int idx3D(int x, int y, int z) const { return cellIdx(x, y, z); }
+    // Index of the [z][y][x] 3D tables.
+    int idx3D(int x, int y, int z) const { return flatIndex("3D table", z * yNum + y, x, layerNum * yNum, xNum); }
     // Edge key (z * X + x) * Y + y of a step, checked against func_map.
     int keyIdx(int x, int y, int z) const {
         return flatIndex("step cost map", z * xNum + x, y, layerNum * xNum, yNum);
@@ -162,6 +197,11 @@ public:
     void initial2DGraph(std::vector<RPoint>& adjLocate, std::vector<int>& adjCapacity);
     void initblockAwareModle(double p);
     void initial3Dmalloc();
+    // Holds the maze cells of the given number of layers (layer 0 first).
+    void setCellLayers(int layers);
+    // Frees the maze cells, the cached 2D costs and the 2D work maps once no
+    // 2D search follows.
+    void releaseSearchState();
     void initial3DRouting(std::vector<int>& hCapPerLayer, std::vector<int>& vCapPerLayer,
                           std::vector<RPoint>& adjLocate, std::vector<int>& adjCapacity,
                           std::vector<std::vector<int>>& pinsPerGcell, double pinBlockageFactor);
@@ -170,6 +210,11 @@ public:
     // ---- edge costs ----------------------------------------------------------------
     void initialCostArray();
     float DPCost(int x, int y, int kind);
+    // pow(h, historyExponent) for a history count h, from a table for small h.
+    double historyPow(int h);
+    static constexpr int kHistoryPowSize = 4096;
+    std::vector<double> historyPowTable;
+    double historyPowExponent = 0.0;
     float NewCost(int x, int y, int kind);
     float cost3D(int x, int y, int z, int kind);
     void initialFunc_2Dmap(int mode);
@@ -237,6 +282,9 @@ public:
 
     // ---- maze search -----------------------------------------------------------------
     void insertQueues(fibque* q, fibheap* h, void* cell);
+    // Index-linked open set of the maze search over the layer-0 cells.
+    MazeHeap mazeHeap;
+    MazeQueue mazeQueue;
     // Source and target pins of the current search; cleared at its start.
     std::vector<Point> mazeSources;
     std::vector<Point> mazeTargets;

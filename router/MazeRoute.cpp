@@ -2,7 +2,9 @@
 // connection over the 2D grid, with its source/target set-up, trace-back and
 // the price of the old path that bounds it.
 //
-// The open set is the router's sorted deque plus its Fibonacci heap. Cells are
+// The open set is a sorted deque plus a Fibonacci heap over the layer-0 cells,
+// linked by cell index (MazeOpenSet.h); popOpenSet and insertQueues keep the
+// same rules for the public pointer-linked pair. Cells are
 // never cleared between searches: a cell takes part in the current search only
 // when its visit stamp equals the search stamp, and advancing the stamp makes
 // every old mark stale at once.
@@ -11,6 +13,7 @@
 #include <cstdlib>
 
 #include "database/Timer.h"
+#include "router/FibCore.h"
 #include "router/GlobalRouter.h"
 
 namespace {
@@ -82,6 +85,7 @@ void GlobalRouter::initialTargetSource(TwoPin* twoPin, Net& net, bool single,
                                        std::vector<GridCell>& cells, BoundingBox& targetBox) {
     const int stamp = searchStamp;
     auto at = [&](const Point& p) -> GridCell& { return cells[graph.cellIdx(p.x, p.y, 0)]; };
+    CellLinks links{cells.data()};
     auto seed = [&](GridCell& c, int h) {
         c.parent = nullptr;
         c.g = 0.0f;
@@ -90,7 +94,7 @@ void GlobalRouter::initialTargetSource(TwoPin* twoPin, Net& net, bool single,
         c.visit = stamp;
         c.h = h;
         c.inOpenSet = true;
-        insertQueues(queue, heap, &c);
+        c.inQueue = fibcore::insertOpen(links, mazeQueue, mazeHeap, static_cast<uint32_t>(&c - cells.data()));
     };
 
     if (single) {
@@ -189,6 +193,7 @@ void GlobalRouter::traceBack(TwoPin* twoPin, bool, GridCell* goal, bool) {
     twoPin->pathSize = static_cast<int>(path.size());
     fh_resetheap(heap);
     fh_que_reset(queue);
+    resetMazeOpenSet(mazeHeap, mazeQueue);
 }
 
 void GlobalRouter::MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bool) {
@@ -205,6 +210,7 @@ void GlobalRouter::MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bo
         advanceSearchStamp();
         fh_resetheap(heap);
         fh_que_reset(queue);
+        resetMazeOpenSet(mazeHeap, mazeQueue);
         t_mazeKernel.stop();
         add_func(true, twoPin);
     };
@@ -227,15 +233,30 @@ void GlobalRouter::MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bo
     const int hiY = box.upper.y < Y - 1 ? box.upper.y : Y - 1;
 
     const int stamp = searchStamp;
-    GridCell* const cells = graph.cells.data();  // layer 0 comes first
+    GridCell* const cells = graph.cells.data();  // layer 0 comes first, index x * Y + y
     const float* const vCost = mapCost.data();                                // [x][y]
     const float* const hCost = mapCost.data() + static_cast<size_t>(X) * Y;  // [x][y]
     const int toX = twoPin->to.x;
     const int toY = twoPin->to.y;
     const float bend = bendCost;
     const long cellCount = static_cast<long>(X) * Y;
+    CellLinks links{cells};
+    const uint32_t cellLimit = static_cast<uint32_t>(cellCount);
+    const uint32_t rowStep = static_cast<uint32_t>(Y);
+    auto prefetchAround = [&](uint32_t i) {
+        if (i + 1 < cellLimit) __builtin_prefetch(cells + i + 1);
+        if (i >= 1) __builtin_prefetch(cells + i - 1);
+        if (i + rowStep < cellLimit) __builtin_prefetch(cells + i + rowStep);
+        if (i >= rowStep) __builtin_prefetch(cells + i - rowStep);
+    };
 
-    while (GridCell* c = popOpenSet()) {
+    for (;;) {
+        const uint32_t ci = fibcore::popOpen(links, mazeQueue, mazeHeap);
+        if (ci == kNoCell) break;
+        GridCell* const c = cells + ci;
+        // The four neighbours are read below; start their loads together.
+        prefetchAround(ci);
+        c->inOpenSet = false;
         if (c->target == stamp) {
             // The parent chain of a goal runs back to a seed unless an
             // inconsistent reopening closed a loop; such a result is refused and
@@ -249,67 +270,82 @@ void GlobalRouter::MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bo
             add_func(true, twoPin);
             return;
         }
-        const int cx = c->x;
-        const int cy = c->y;
+        const int cx = static_cast<int>(ci / static_cast<uint32_t>(Y));
+        const int cy = static_cast<int>(ci - static_cast<uint32_t>(cx) * Y);
         const GridCell* const par = c->parent;
+        // The parent's coordinates, from its index.
+        int px = -1, py = -1;
+        if (par) {
+            const uint32_t pi = static_cast<uint32_t>(par - cells);
+            px = static_cast<int>(pi / static_cast<uint32_t>(Y));
+            py = static_cast<int>(pi - static_cast<uint32_t>(px) * Y);
+        }
+        const float cg = c->g;
+        const int clen = c->length;
         for (int dir = 0; dir < 4; ++dir) {
             int nx = cx, ny = cy;
+            uint32_t ni;
             float edge;
             switch (dir) {
                 case 0:  // up: vertical edge at (x, y)
                     ny = cy + 1;
                     if (ny > hiY || ny < loY || nx < loX || nx > hiX) continue;
-                    edge = vCost[static_cast<size_t>(cx) * Y + cy];
+                    edge = vCost[ci];
+                    ni = ci + 1;
                     break;
                 case 1:  // right: horizontal edge at (x, y)
                     nx = cx + 1;
                     if (nx > hiX || nx < loX || ny < loY || ny > hiY) continue;
-                    edge = hCost[static_cast<size_t>(cx) * Y + cy];
+                    edge = hCost[ci];
+                    ni = ci + static_cast<uint32_t>(Y);
                     break;
                 case 2:  // down: vertical edge at (x, y - 1)
                     ny = cy - 1;
                     if (ny < loY || ny > hiY || nx < loX || nx > hiX) continue;
-                    edge = vCost[static_cast<size_t>(cx) * Y + ny];
+                    edge = vCost[ci - 1];
+                    ni = ci - 1;
                     break;
                 default:  // left: horizontal edge at (x - 1, y)
                     nx = cx - 1;
                     if (nx < loX || nx > hiX || ny < loY || ny > hiY) continue;
-                    edge = hCost[static_cast<size_t>(nx) * Y + cy];
+                    edge = hCost[ci - static_cast<uint32_t>(Y)];
+                    ni = ci - static_cast<uint32_t>(Y);
                     break;
             }
-            GridCell* const n = cells + (static_cast<size_t>(ny) * X + nx);
+            GridCell* const n = cells + ni;
             if (n == par) continue;
             const bool reached = n->visit == stamp;
             if (!reached)
                 n->h = single ? std::abs(toX - nx) + std::abs(toY - ny) : boxDistance(targetBox, nx, ny);
-            float g = c->g + edge;
-            if (par && par->x != nx && par->y != ny) g += bend;
+            float g = cg + edge;
+            if (par && px != nx && py != ny) g += bend;
             float f;
             int length;
             if (edge == 0.0f) {
                 f = g;
-                length = c->length;
+                length = clen;
             } else {
                 f = g + static_cast<float>(n->h) * w;
-                length = c->length + 1;
+                length = clen + 1;
             }
-            if (f > bound || c->length + n->h > maxLength) continue;
+            if (f > bound || clen + n->h > maxLength) continue;
             if (reached && !(f < n->key || (f == n->key && length < n->length))) continue;
             n->parent = c;
             n->length = length;
             if (reached && n->inOpenSet) {
                 n->g = g;
                 if (n->inQueue) {
-                    if (!fh_replace_que(queue, &n->node, f)) insertQueues(queue, heap, n);
-                } else {
-                    fh_replacekey(heap, &n->node, f);
+                    if (!fibcore::replaceInQueue(links, mazeQueue, ni, f))
+                        n->inQueue = fibcore::insertOpen(links, mazeQueue, mazeHeap, ni);
+                } else if (f < n->key) {
+                    decreaseKey(links, mazeHeap, ni, f);
                 }
             } else {
                 n->visit = stamp;
                 n->g = g;
                 n->key = f;
                 n->inOpenSet = true;
-                insertQueues(queue, heap, n);
+                n->inQueue = fibcore::insertOpen(links, mazeQueue, mazeHeap, ni);
             }
         }
     }

@@ -139,8 +139,13 @@ void GlobalRouter::add_func(bool planar, TwoPin* tp) {
             normalizeRoutingCostMap(tp->box, net, 0);
             return;
         }
+        // minu_func left every sibling edge at 0, and only a refresh writes a
+        // cost in between: a sibling edge that is not 0 any more was already
+        // refreshed (by this walk through another sibling over the same edge)
+        // and would only get the same value again.
         forEachSiblingStep(net, tp, [this](const RPoint& p) {
-            if (p.hori == 0 || p.hori == 1) refreshEdgeCost(p.hori, p.x, p.y);
+            if ((p.hori == 0 || p.hori == 1) && mapCostAt(p.hori, p.x, p.y) == 0.0f)
+                refreshEdgeCost(p.hori, p.x, p.y);
         });
         return;
     }

@@ -28,6 +28,9 @@ struct fibque {
     fibheap_el* tail = nullptr;
 };
 
+// Degree table of at least slots entries (grown when needed).
+fibheap_el** fibTable(fibheap& h, int slots);
+
 fibheap* fh_makekeyheap(int blockSize, int maxCount);
 void fh_insert(fibheap* h, void* record);
 void* fh_extractmin(fibheap* h);

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "database/GridLimits.h"
+#include "database/MemoryBudget.h"
 #include "database/bookshelf/Bookshelf.h"
 #include "database/bookshelf/TextScanner.h"
 
@@ -75,6 +76,8 @@ private:
         int L = sc_.needInt("the layer count");
         const std::string sizeProblem = gridSizeProblem(X, Y, L);
         if (!sizeProblem.empty()) sc_.fail(sizeProblem);
+        const std::string tooBig = gridMemoryRefusal(X, Y, L);
+        if (!tooBig.empty()) sc_.fail(tooBig);
         db_.gridX = X;
         db_.gridY = Y;
         db_.layerNum = L;

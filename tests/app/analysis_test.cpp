@@ -14,7 +14,7 @@
 #include "database/NetDB.h"
 #include "decomposition/flute.h"
 #include "router/GlobalRouter.h"
-#include "tests/common/HandNets.h"
+#include "tests/common/HandDesign.h"
 #include "tests/common/RunCommand.h"
 
 namespace {
@@ -34,14 +34,7 @@ struct SmallDesign {
         db.hTracks = {10, 0};
         db.vTracks = {0, 10};
         db.totalHorizontalTracks = db.totalVerticalTracks = 10;
-        for (int r = 0; r < 4; ++r) {
-            Row row;
-            row.y = 10 * r;
-            row.numSites = 40;
-            row.height = 10;
-            row.siteWidth = row.siteSpacing = 1;
-            db.rows.push_back(row);
-        }
+        db.rows = stackedRows(4, 10, 40);
     }
     // A net with one pin per point: a 1 x 1 cell at the point (type as given), offset 0.
     void addNet(const std::vector<std::pair<int, int>>& points, int type = 0) { addHandNet(db, points, type); }

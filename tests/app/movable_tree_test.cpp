@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "decomposition/MovableTree.h"
+#include "tests/common/HandDesign.h"
 #include "tests/common/RouterFixture.h"
 
 namespace {
@@ -14,25 +15,8 @@ namespace {
 struct Fixture {
     NetDB db;
     std::unique_ptr<GlobalRouter> router = makeSingleLayerRouter(4, 4, 10, 2);
-    Fixture() {
-        for (int y = 0; y < 4; ++y) {
-            Row r;
-            r.y = y * 10;
-            r.numSites = 40;
-            r.height = 10;
-            db.rows.push_back(r);
-        }
-    }
-    int cell(int x, int y, int w = 2) {
-        placeCell c;
-        c.index = c.id = static_cast<int>(db.cells.size());
-        c.xlow = x;
-        c.ylow = y;
-        c.width = w;
-        c.height = 10;
-        db.cells.push_back(c);
-        return c.index;
-    }
+    Fixture() { db.rows = stackedRows(4, 10, 40, 0); }
+    int cell(int x, int y) { return addObject(db.cells, handCell(x, y, 2, 10)); }
     void pin(int net, int cell, int dx, int dy) {
         if (static_cast<int>(db.nets.size()) <= net) db.nets.resize(net + 1);
         db.nets[net].id = net;
@@ -96,22 +80,6 @@ TEST(MovableTree, EveryPinJoinedEvenWhenPinsCoincide) {
     for (const Net& n : f.db.nets) expectSpanningTree(n);
     EXPECT_TRUE(f.db.nets[2].twopin.empty());
 
-    // Ends are the G-cells of the pins; lengths are the tree's G-cell length.
-    for (const Net& n : f.db.nets) {
-        int len = 0;
-        for (const TwoPin& t : n.twopin) {
-            const pinLocate& p = n.pins[t.fromPin];
-            const placeCell& pc = f.db.cells[p.cell];
-            EXPECT_EQ(t.from.x, (pc.xlow + p.xOffset) / 10);
-            EXPECT_EQ(t.from.y, (pc.ylow + p.yOffset) / 10);
-            const pinLocate& q = n.pins[t.toPin];
-            EXPECT_EQ(t.to.x, (f.db.cells[q.cell].xlow + q.xOffset) / 10);
-            EXPECT_EQ(t.parNet, &n);
-            len += std::abs(t.from.x - t.to.x) + std::abs(t.from.y - t.to.y);
-        }
-        EXPECT_EQ(n.wirelength, len);
-        EXPECT_EQ(n.referenceLength, len);
-    }
     // Per-cell lists: a connection on one cell is listed once, one across two cells twice.
     const std::vector<TwoPin*>& onC = f.router->placement.cellTwoPins[c];
     EXPECT_EQ(std::count(onC.begin(), onC.end(), &f.db.nets[1].twopin[0]), 1);
@@ -144,18 +112,6 @@ TEST(MovableTree, MovingACellMovesItsConnectionEndsAndVirtualDemand) {
     EXPECT_EQ(p.vdV(3, 1), 1);
     EXPECT_EQ(p.bin(3, 1).pinCount, 1);
     EXPECT_EQ(p.bin(0, 0).pinCount, 0);
-}
-
-TEST(MovableTree, ClearCellInfoEmptiesListsAndHistory) {
-    Fixture f;
-    f.twoCellNet();
-    Placement& p = f.router->placement;
-    p.bin(0, 0).history = 3;
-    p.countHistory = true;
-    f.router->clearCellInfo();
-    for (const auto& l : p.cellTwoPins) EXPECT_TRUE(l.empty());
-    EXPECT_EQ(p.bin(0, 0).history, 0);
-    EXPECT_FALSE(p.countHistory);
 }
 
 }  // namespace

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <regex>
 #include <string>
 
@@ -43,15 +41,6 @@ CommandResult route(const std::string& bench, const std::string& set, const std:
 }
 
 bool contains(const std::string& text, const std::string& pattern) { return std::regex_search(text, std::regex(pattern)); }
-
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 }  // namespace
 
@@ -132,18 +121,18 @@ TEST(Refusals, LargestAcceptedValuesRunWithSoundFigures) {
     CommandResult r = route(bench, set, out);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_FALSE(contains(r.out, "=\\s*-[0-9]")) << r.out;
-    EXPECT_FALSE(contains(readBytes(out + ".ofinfo"), "= -[0-9]"));
+    EXPECT_FALSE(contains(readWholeFile(out + ".ofinfo"), "= -[0-9]"));
     CommandResult check = runCommand(std::string(TARVEX_TOOLS_DIR) + "/check_ispd " + bench + " " + out, scratchDir());
     EXPECT_EQ(check.status, 0) << check.err;
 }
 
 TEST(Refusals, OutputsAreCheckedBeforeAnyWork) {
     const std::string bench = goodBench(), set = goodSet();
-    const std::string original = readBytes(bench);
+    const std::string original = readWholeFile(bench);
     CommandResult r = route(bench, set, bench);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, bench + ": this output would overwrite the input file " + bench + "\n");
-    EXPECT_EQ(readBytes(bench), original);
+    EXPECT_EQ(readWholeFile(bench), original);
 
     // The same file by another path, and the report over the .set file.
     r = route(bench, set, scratchDir() + "./good.gr");
@@ -170,16 +159,16 @@ TEST(Refusals, OutputsAreCheckedBeforeAnyWork) {
     EXPECT_EQ(r.status, 0) << r.err;
     r = route(bench, set, scratchDir() + "fresh.out");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_FALSE(readBytes(scratchDir() + "fresh.out").empty());
+    EXPECT_FALSE(readWholeFile(scratchDir() + "fresh.out").empty());
 }
 
 TEST(Refusals, BrokenTableFilesAreRefusedWithTheirPosition) {
-    const std::string powv = readBytes(kTables + "POWV9.dat"), post = readBytes(kTables + "POST9.dat");
+    const std::string powv = readWholeFile(kTables + "POWV9.dat"), post = readWholeFile(kTables + "POST9.dat");
     ASSERT_FALSE(post.empty());
     const std::string bench = goodBench(), set = goodSet();
     const std::string folder = scratchDir() + "tables";
     runCommand("mkdir -p " + folder);
-    writeBytes(folder + "/POWV9.dat", powv);
+    writeTextFile(folder + "/POWV9.dat", powv);
     // The first solution of degree 9 starts after its degree line: 7 Steiner
     // bytes, then the link bytes of nodes (0, 1), (2, 3), ... (14, 15).
     const size_t first = post.find("d=9\n") + 4;
@@ -190,7 +179,7 @@ TEST(Refusals, BrokenTableFilesAreRefusedWithTheirPosition) {
     std::string cycle = post;
     cycle[links + 4] = static_cast<char>((static_cast<unsigned char>(cycle[links + 4]) & 0xF0) | 10);
     cycle[links + 5] = static_cast<char>((static_cast<unsigned char>(cycle[links + 5]) & 0x0F) | (9 << 4));
-    writeBytes(folder + "/POST9.dat", cycle);
+    writeTextFile(folder + "/POST9.dat", cycle);
     CommandResult r = route(bench, set, folder + "/out", folder);
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(contains(r.err, "^POST9.dat byte [0-9]+: .*degree-9 solution")) << r.err;
@@ -199,13 +188,13 @@ TEST(Refusals, BrokenTableFilesAreRefusedWithTheirPosition) {
     // One byte inserted: the rest of the file is read out of step.
     std::string inserted = post;
     inserted.insert(links + 3, 1, '\x23');
-    writeBytes(folder + "/POST9.dat", inserted);
+    writeTextFile(folder + "/POST9.dat", inserted);
     r = route(bench, set, folder + "/out", folder);
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(contains(r.err, "^POST9.dat byte [0-9]+: ")) << r.err;
 
     // Anything after the last section.
-    writeBytes(folder + "/POST9.dat", post + "x");
+    writeTextFile(folder + "/POST9.dat", post + "x");
     r = route(bench, set, folder + "/out", folder);
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(contains(r.err, "^POST9.dat byte [0-9]+: unexpected bytes after the last degree section")) << r.err;
@@ -221,12 +210,12 @@ TEST(Refusals, BrokenTableFilesAreRefusedWithTheirPosition) {
 }
 
 TEST(Refusals, CheckerRefusesASegmentLeavingTheGrid) {
-    const std::string both = readBytes(kRegress + "check/segment_leaves_grid");
+    const std::string both = readWholeFile(kRegress + "check/segment_leaves_grid");
     const size_t cut = both.find("@@@@\n");
     ASSERT_NE(cut, std::string::npos);
     const std::string bench = scratchDir() + "check.gr", result = scratchDir() + "check.out";
-    writeBytes(bench, both.substr(0, cut));
-    writeBytes(result, both.substr(cut + 5));
+    writeTextFile(bench, both.substr(0, cut));
+    writeTextFile(result, both.substr(cut + 5));
     CommandResult r = runCommand(std::string(TARVEX_TOOLS_DIR) + "/check_ispd " + bench + " " + result, scratchDir());
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "check_ispd: " + result + ":2: segment point outside the grid\n");
@@ -237,7 +226,7 @@ TEST(Refusals, PlacementOutputOverAFileOfTheSetIsRefused) {
     ASSERT_EQ(runCommand("mkdir -p " + dir + " && " + std::string(TARVEX_TOOLS_DIR) + "/gen_bookshelf --cells 40 --seed 3 --name d --out " + dir)
                   .status,
               0);
-    const std::string nodes = dir + "d.nodes", original = readBytes(nodes);
+    const std::string nodes = dir + "d.nodes", original = readWholeFile(nodes);
     for (const char* mode : {"LEGAL", "PLACE", "TWOPIN"}) {
         CommandResult r = runCommand(kBin + " " + mode + " " + dir + "d.aux " + dir + "d.pl " + goodSet() + " " +
                                          nodes,
@@ -245,5 +234,5 @@ TEST(Refusals, PlacementOutputOverAFileOfTheSetIsRefused) {
         EXPECT_EQ(r.status, 1) << mode;
         EXPECT_EQ(r.err, nodes + ": this output would overwrite the input file " + nodes + "\n") << mode;
     }
-    EXPECT_EQ(readBytes(nodes), original);
+    EXPECT_EQ(readWholeFile(nodes), original);
 }

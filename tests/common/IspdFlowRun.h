@@ -5,12 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
-#include <regex>
 #include <string>
 
-#include "tests/common/RunCommand.h"
+#include "tests/common/RunFolder.h"
 
 struct GeneratedDesign {
     int seed;
@@ -19,44 +17,12 @@ struct GeneratedDesign {
     int nets;
 };
 
-// The integer after "label = " in an overflow report, -1 when missing.
-inline long long reportValue(const std::string& report, const std::string& label) {
-    std::smatch m;
-    std::regex re(label + " = (-?[0-9]+)");
-    if (!std::regex_search(report, m, re)) return -1;
-    return std::stoll(m[1]);
-}
-
-// Occurrences of `what` in `text`.
-inline size_t countOf(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
-    return n;
-}
-
-// The tail of a run's output for failure messages.
-inline std::string outputTail(const CommandResult& r) {
-    return r.out.substr(r.out.size() > 3000 ? r.out.size() - 3000 : 0) + r.err;
-}
-
 template <class Base = ::testing::Test>
-class IspdFlowRun : public Base {
+class IspdFlowRun : public RunFolder<Base> {
 protected:
-    const std::string bin = TARVEX_BIN;
-    const std::string tools = TARVEX_TOOLS_DIR;
-    std::string dir;
-
-    void SetUp() override {
-        char tmpl[] = "/tmp/tarvex_e2e_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        const std::string tables = std::string(TARVEX_BINARY_DIR) + "/run";
-        ASSERT_EQ(runCommand("cp " + tables + "/POWV9.dat " + tables + "/POST9.dat " + dir).status, 0)
-            << "the FLUTE tables are missing from " << tables;
-    }
-    void TearDown() override {
-        if (!this->HasFailure()) runCommand("rm -rf " + dir);
-    }
+    using RunFolder<Base>::bin;
+    using RunFolder<Base>::tools;
+    using RunFolder<Base>::dir;
 
     // Writes the benchmark d.gr and the settings d.set into the folder.
     void prepare(const GeneratedDesign& d, const std::string& settings) {

@@ -7,6 +7,7 @@
 
 #include "database/NetDB.h"
 #include "database/bookshelf/Bookshelf.h"
+#include "tests/common/HandDesign.h"
 
 namespace {
 
@@ -27,11 +28,7 @@ NetDB grid(int tile, int vCap, int hCap, int pitch) {
 }
 
 placeCell blocker(int x, int y, int w, int h, std::vector<int> layers = {0}) {
-    placeCell c;
-    c.xlow = x;
-    c.ylow = y;
-    c.width = w;
-    c.height = h;
+    placeCell c = handCell(x, y, w, h);
     c.blockedLayers = layers;
     return c;
 }

@@ -13,28 +13,15 @@
 
 #include "database/NetDB.h"
 #include "database/lefdef/LefDef.h"
+#include "tests/common/HandDesign.h"
 #include "tests/common/RunCommand.h"
 
 namespace {
 
 placeCell makeCell(int id, int type, int x, int y, int w, int h) {
-    placeCell c;
+    placeCell c = handCell(x, y, w, h, type);
     c.id = c.index = id;
-    c.type = type;
-    c.xlow = x;
-    c.ylow = y;
-    c.width = w;
-    c.height = h;
     return c;
-}
-
-// Adds a pin of `cell` to Bookshelf net `net` (both lists, as the reader does).
-void addPin(NetDB& db, int net, int cell, int dir, int dx, int dy) {
-    if (static_cast<int>(db.netInfos.size()) <= net) db.netInfos.resize(net + 1);
-    db.netInfos[net].id = net;
-    pinLocate p{cell, net, dir, dx, dy};
-    db.netInfos[net].pins.push_back(p);
-    db.cells[cell].pins.push_back(p);
 }
 
 void setLayers(NetDB& db, std::vector<int> h, std::vector<int> v, std::vector<int> width, std::vector<int> space) {
@@ -55,27 +42,21 @@ NetDB tinyDesign() {
     db.tileW = 10;
     db.tileH = 12;
     setLayers(db, {0, 0, 40, 20}, {0, 40, 0, 20}, {1, 1, 2, 2}, {1, 1, 2, 2});
-    for (int r = 0; r < 4; ++r) {
-        Row row;
-        row.y = 12 * r;
-        row.numSites = 50;
-        row.height = 12;
-        db.rows.push_back(row);
-    }
+    db.rows = stackedRows(4, 12, 50, 0);
     db.objectCount = 4;
     db.cells = {makeCell(0, 0, 0, 0, 4, 12),   makeCell(1, 0, 8, 0, 4, 12),    makeCell(2, 1, 30, 0, 10, 12),
                 makeCell(3, 1, 20, 24, 10, 12), makeCell(4, 2, 45, 40, 0, 0), makeCell(5, 2, 45, 40, 0, 0)};
     db.cells[2].blockedLayers = {0, 1};
     db.cells[3].blockedLayers = {0};
     db.cells[3].shapes = {{20, 24, 10, 6}, {20, 30, 5, 8}};
-    addPin(db, 0, 0, 0, 1, 2);
-    addPin(db, 0, 1, 1, 1, 2);
-    addPin(db, 0, 4, 1, 0, 0);
-    addPin(db, 1, 0, 1, 3, 10);
-    addPin(db, 1, 1, 0, 3, 10);
-    addPin(db, 1, 2, 1, 5, 6);
-    addPin(db, 2, 3, 0, 2, 3);
-    addPin(db, 2, 5, 1, 0, 0);
+    addNetPin(db, 0, 0, 0, 1, 2);
+    addNetPin(db, 0, 1, 1, 1, 2);
+    addNetPin(db, 0, 4, 1, 0, 0);
+    addNetPin(db, 1, 0, 1, 3, 10);
+    addNetPin(db, 1, 1, 0, 3, 10);
+    addNetPin(db, 1, 2, 1, 5, 6);
+    addNetPin(db, 2, 3, 0, 2, 3);
+    addNetPin(db, 2, 5, 1, 0, 0);
     return db;
 }
 
@@ -122,6 +103,29 @@ void expectRulesRefused(const std::string& text, const std::string& message) {
             dup2(2, 1);
             DRC drc;
             input_design_rule(path.c_str(), drc);
+        },
+        ::testing::ExitedWithCode(1), message);
+}
+
+// Converting `db` into `base` (with the .rule file `rules`) must end the run with status 1 and `message`
+// (regex) on either stream.
+void expectConvertRefused(NetDB db, const std::string& base, const std::string& message,
+                          const char* rules = nullptr) {
+    EXPECT_EXIT(
+        {
+            dup2(2, 1);
+            outputLEFDEF(base.c_str(), rules, db);
+        },
+        ::testing::ExitedWithCode(1), message);
+}
+
+// The same for the NI point check of the conversion.
+void expectPreProcessRefused(NetDB db, const std::string& message) {
+    EXPECT_EXIT(
+        {
+            dup2(2, 1);
+            NIPointTable t;
+            preProcess(db, t);
         },
         ::testing::ExitedWithCode(1), message);
 }
@@ -187,18 +191,18 @@ TEST(MacroMasters, AlikeCellsShareShapesDoNot) {
                 makeCell(3, 1, 0, 20, 6, 10), makeCell(4, 1, 20, 20, 6, 10), makeCell(5, 0, 60, 0, 7, 10)};
     db.cells[4].shapes = {{20, 20, 6, 10}};
     // Cells 0 and 1 list the same offsets in another order; cell 2 has one more pin.
-    addPin(db, 0, 0, 0, 1, 1);
-    addPin(db, 1, 0, 1, 4, 8);
-    addPin(db, 1, 1, 1, 4, 8);
-    addPin(db, 0, 1, 0, 1, 1);
-    addPin(db, 0, 2, 0, 1, 1);
-    addPin(db, 1, 2, 1, 4, 8);
-    addPin(db, 2, 2, 1, 5, 8);
-    addPin(db, 2, 3, 1, 2, 2);
-    addPin(db, 2, 4, 1, 2, 2);
+    addNetPin(db, 0, 0, 0, 1, 1);
+    addNetPin(db, 1, 0, 1, 4, 8);
+    addNetPin(db, 1, 1, 1, 4, 8);
+    addNetPin(db, 0, 1, 0, 1, 1);
+    addNetPin(db, 0, 2, 0, 1, 1);
+    addNetPin(db, 1, 2, 1, 4, 8);
+    addNetPin(db, 2, 2, 1, 5, 8);
+    addNetPin(db, 2, 3, 1, 2, 2);
+    addNetPin(db, 2, 4, 1, 2, 2);
     // Two pins of one cell at one offset, of different directions, share a master pin.
-    addPin(db, 0, 5, 0, 3, 3);
-    addPin(db, 1, 5, 1, 3, 3);
+    addNetPin(db, 0, 5, 0, 3, 3);
+    addNetPin(db, 1, 5, 1, 3, 3);
     testing::internal::CaptureStdout();
     const std::vector<Macro> masters = buildMacroMasters(db);
     const std::string out = testing::internal::GetCapturedStdout();
@@ -228,7 +232,7 @@ TEST(MacroMasters, KeysAndHashAre64Bit) {
     m.height = 50000;
     m.key = 3;
     m.pins = {Point(1, 1, 1)};
-    EXPECT_EQ(MacroHash(m), 30000ull * 100000 + 50000ull * 100 + 3 + 1);
+    EXPECT_EQ(MacroHash(m), 3005000004ull);  // width x 100000 alone passes 2^31
 }
 
 TEST(PreProcess, NIPointsCountedFromTheDieOrigin) {
@@ -269,23 +273,11 @@ TEST(PreProcess, NIPointsCountedFromTheDieOrigin) {
     // An eleventh terminal on one point, and one left of the die, end the run.
     NetDB eleven = db;
     eleven.cells.push_back(makeCell(13, 2, 1000, 2000, 0, 0));
-    EXPECT_EXIT(
-        {
-            dup2(2, 1);
-            NIPointTable t;
-            preProcess(eleven, t);
-        },
-        ::testing::ExitedWithCode(1), "ERROR\\(2\\) Parser 2260");
+    expectPreProcessRefused(eleven, "ERROR\\(2\\) Parser 2260");
     for (int x : {999, 1400}) {
         NetDB outside = db;
         outside.cells.push_back(makeCell(13, 2, x, 2000, 0, 0));
-        EXPECT_EXIT(
-            {
-                dup2(2, 1);
-                NIPointTable t;
-                preProcess(outside, t);
-            },
-            ::testing::ExitedWithCode(1), "ERROR\\(1\\) Parser 2254");
+        expectPreProcessRefused(outside, "ERROR\\(1\\) Parser 2254");
     }
 }
 
@@ -294,19 +286,13 @@ TEST(PreProcess, AlikePinsOfOneCellEndTheRun) {
     db.gridX = db.gridY = 2;
     db.tileW = db.tileH = 10;
     db.cells = {makeCell(0, 0, 0, 0, 5, 5), makeCell(1, 0, 5, 0, 5, 5)};
-    addPin(db, 0, 0, 0, 1, 1);
-    addPin(db, 1, 0, 1, 1, 1);  // same offset, other direction: fine
-    addPin(db, 2, 1, 1, 2, 2);
-    addPin(db, 3, 1, 0, 3, 3);
-    addPin(db, 4, 1, 0, 3, 3);
-    addPin(db, 5, 1, 1, 2, 2);
-    EXPECT_EXIT(
-        {
-            dup2(2, 1);
-            NIPointTable t;
-            preProcess(db, t);
-        },
-        ::testing::ExitedWithCode(1), "ERROR: cc.index=1  net1=2  net2=5  xOffset=2  yOffset=2\n");
+    addNetPin(db, 0, 0, 0, 1, 1);
+    addNetPin(db, 1, 0, 1, 1, 1);  // same offset, other direction: fine
+    addNetPin(db, 2, 1, 1, 2, 2);
+    addNetPin(db, 3, 1, 0, 3, 3);
+    addNetPin(db, 4, 1, 0, 3, 3);
+    addNetPin(db, 5, 1, 1, 2, 2);
+    expectPreProcessRefused(db, "ERROR: cc.index=1  net1=2  net2=5  xOffset=2  yOffset=2\n");
 }
 
 TEST(Conversion, TinyDesignMatchesHandWrittenFiles) {
@@ -385,67 +371,33 @@ TEST(Conversion, DefCoordinatesMustFitDefIntegers) {
     // Beyond 2^31 / 1000 the conversion refuses.
     NetDB wide = tinyDesign();
     wide.tileW = 500000;
-    EXPECT_EXIT(
-        {
-            testing::internal::CaptureStdout();
-            outputLEFDEF((dir + "wide").c_str(), nullptr, wide);
-        },
-        ::testing::ExitedWithCode(1), "wide.def: die right edge 2500000000 does not fit a DEF integer");
+    expectConvertRefused(wide, dir + "wide", "wide.def: die right edge 2500000000 does not fit a DEF integer");
     NetDB far = tinyDesign();
     far.cells[1].ylow = -2200000;
-    EXPECT_EXIT(
-        {
-            testing::internal::CaptureStdout();
-            outputLEFDEF((dir + "far").c_str(), nullptr, far);
-        },
-        ::testing::ExitedWithCode(1), "far.def: component y -2200000000 does not fit a DEF integer");
+    expectConvertRefused(far, dir + "far", "far.def: component y -2200000000 does not fit a DEF integer");
 
     // A small pitch factor on a wide die: the vertical track count is refused
     // before the DEF is written.
     NetDB fine = tinyDesign();
     fine.tileW = 429496;
     writeTextFile(dir + "fine.rule", "WIRE_PITCH = 0.0001\n");
-    EXPECT_EXIT(
-        {
-            testing::internal::CaptureStdout();
-            outputLEFDEF((dir + "fine").c_str(), (dir + "fine.rule").c_str(), fine);
-        },
-        ::testing::ExitedWithCode(1), "fine.def: vertical track count 2.1474.e\\+10 does not fit a DEF integer");
+    expectConvertRefused(fine, dir + "fine", "fine.def: vertical track count 2.1474.e\\+10 does not fit a DEF integer",
+                         (dir + "fine.rule").c_str());
 }
 
 TEST(Conversion, UnwritableOutputsEndTheRun) {
     NetDB db = tinyDesign();
-    EXPECT_EXIT(
-        {
-            testing::internal::CaptureStdout();
-            outputLEFDEF("/nonexistent_dir/design", nullptr, db);
-        },
-        ::testing::ExitedWithCode(1), "cannot open /nonexistent_dir/design.aux for writing");
+    expectConvertRefused(db, "/nonexistent_dir/design", "cannot open /nonexistent_dir/design.aux for writing");
     // The .aux is writable but the .lef name is a folder.
     const std::string dir = scratchDir();
     const std::string base = dir + "taken";
     mkdir((base + ".lef").c_str(), 0755);
-    EXPECT_EXIT(
-        {
-            testing::internal::CaptureStdout();
-            outputLEFDEF(base.c_str(), nullptr, db);
-        },
-        ::testing::ExitedWithCode(1), "cannot open .*taken.lef for writing");
+    expectConvertRefused(db, base, "cannot open .*taken.lef for writing");
     // A .def that cannot take the text (a full device) ends the run when it is closed.
     const std::string fullBase = dir + "full";
     ASSERT_EQ(symlink("/dev/full", (fullBase + ".def").c_str()), 0);
-    EXPECT_EXIT(
-        {
-            testing::internal::CaptureStdout();
-            outputLEFDEF(fullBase.c_str(), nullptr, db);
-        },
-        ::testing::ExitedWithCode(1), "cannot write .*full.def");
+    expectConvertRefused(db, fullBase, "cannot write .*full.def");
     NetDB noRows = tinyDesign();
     noRows.rows.clear();
-    EXPECT_EXIT(
-        {
-            dup2(2, 1);
-            outputLEFDEF((dir + "norows").c_str(), nullptr, noRows);
-        },
-        ::testing::ExitedWithCode(1), "Have no row information");
+    expectConvertRefused(noRows, dir + "norows", "Have no row information");
 }

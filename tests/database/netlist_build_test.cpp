@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <tuple>
 
 #include "database/NetDB.h"
 #include "database/Settings.h"
 #include "database/bookshelf/Bookshelf.h"
+#include "tests/common/HandDesign.h"
 
 namespace {
 
@@ -26,13 +26,9 @@ NetDB design() {
 }
 
 int addCell(NetDB& db, int x, int y, int pinLayer = 0) {
-    placeCell c;
-    c.xlow = x;
-    c.ylow = y;
-    c.width = c.height = 4;
+    placeCell c = handCell(x, y, 4, 4);
     c.pinLayer = pinLayer;
-    db.cells.push_back(c);
-    return static_cast<int>(db.cells.size()) - 1;
+    return addObject(db.cells, c);
 }
 
 void addNet(NetDB& db, std::vector<std::tuple<int, int, int>> pins) {
@@ -124,31 +120,4 @@ TEST(NetlistBuild, RebuildFollowsThePlacement) {
     EXPECT_EQ(db.nets[1].pin3D[0].x, 5);
     EXPECT_EQ(db.pinCount[3][1], 0);
     EXPECT_EQ(db.pinCount[5][1], 1);
-}
-
-TEST(NetlistBuild, LargeNetMatchesAPlainScan) {
-    NetDB db = design();
-    for (int i = 0; i < 30; ++i) addCell(db, 100 + (i * 7) % 70, 200 + (i * 13) % 90, i % 3);
-    std::vector<std::tuple<int, int, int>> pins;
-    for (int k = 0; k < 300; ++k) pins.push_back({(k * 11) % 30, k % 4, (k * 3) % 4});
-    addNet(db, pins);
-    build(db);
-    // The plain scan: first appearances by (x, y, z) and by (x, y).
-    std::vector<std::tuple<int, int, int>> want3D;
-    std::vector<std::pair<int, int>> want2D;
-    std::set<std::tuple<int, int, int>> seen3D;
-    std::set<std::pair<int, int>> seen2D;
-    for (auto [cell, dx, dy] : pins) {
-        const placeCell& c = db.cells[static_cast<size_t>(cell)];
-        int x = (c.xlow + dx - 100) / 10, y = (c.ylow + dy - 200) / 20;
-        if (!seen3D.insert({x, y, c.pinLayer}).second) continue;
-        want3D.push_back({x, y, c.pinLayer});
-        if (seen2D.insert({x, y}).second) want2D.push_back({x, y});
-    }
-    const Net& n = db.nets[0];
-    ASSERT_EQ(n.pin3D.size(), want3D.size());
-    for (size_t i = 0; i < want3D.size(); ++i)
-        EXPECT_EQ(std::make_tuple(n.pin3D[i].x, n.pin3D[i].y, n.pin3D[i].z), want3D[i]);
-    ASSERT_EQ(n.pin2D.size(), want2D.size());
-    for (size_t i = 0; i < want2D.size(); ++i) EXPECT_EQ(std::make_pair(n.pin2D[i].x, n.pin2D[i].y), want2D[i]);
 }

@@ -9,30 +9,14 @@
 
 #include <fstream>
 #include <map>
-#include <regex>
 #include <sstream>
 #include <string>
 
-#include "tests/common/RunCommand.h"
+#include "tests/common/RunFolder.h"
 
 namespace {
 
-const std::string kBin = TARVEX_BIN;
-const std::string kTools = TARVEX_TOOLS_DIR;
-const std::string kTables = std::string(TARVEX_BINARY_DIR) + "/run";
 constexpr int kTile = 48;
-
-long long labelValue(const std::string& out, const std::string& label) {
-    auto values = parseLabelValues(out);
-    auto it = values.find(label);
-    return it == values.end() ? -1 : it->second;
-}
-
-int countOf(const std::string& text, const std::string& needle) {
-    int n = 0;
-    for (size_t p = text.find(needle); p != std::string::npos; p = text.find(needle, p + 1)) ++n;
-    return n;
-}
 
 // Movable cells ("... : N" lines without /FIXED) of a .pl file: name -> (x, y).
 std::map<std::string, std::pair<long long, long long>> movableCells(const std::string& path) {
@@ -50,25 +34,15 @@ std::map<std::string, std::pair<long long, long long>> movableCells(const std::s
     return cells;
 }
 
-class PlaceFlow : public ::testing::Test {
+class PlaceFlow : public RunFolder<> {
 protected:
-    std::string dir;
-    void SetUp() override {
-        char tmpl[] = "/tmp/tarvex_replace_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        ASSERT_EQ(runCommand("cp " + kTables + "/POWV9.dat " + kTables + "/POST9.dat " + dir).status, 0);
-    }
-    void TearDown() override {
-        if (!HasFailure()) runCommand("rm -rf " + dir);
-    }
     // A generated set and its user placement legalized into legal.pl.
     void prepare(int seed, int cells) {
-        CommandResult g = runCommand(kTools + "/gen_bookshelf --cells " + std::to_string(cells) + " --seed " +
+        CommandResult g = runCommand(tools + "/gen_bookshelf --cells " + std::to_string(cells) + " --seed " +
                                      std::to_string(seed) + " --tile 48 48 --out " + dir);
         ASSERT_EQ(g.status, 0) << g.err;
         writeSettings("legal.set", 0, 0);
-        CommandResult l = runCommand("cd " + dir + " && " + kBin + " LEGAL design.aux design.user.pl legal.set legal.pl");
+        CommandResult l = runHere("LEGAL design.aux design.user.pl legal.set legal.pl");
         ASSERT_EQ(l.status, 0) << l.out << l.err;
     }
     void writeSettings(const std::string& name, int iterations, int detailed) {
@@ -83,13 +57,13 @@ protected:
     std::string place(int iterations, int detailed, const std::string& out) {
         const std::string set = out + ".set";
         writeSettings(set, iterations, detailed);
-        CommandResult r = runCommand("cd " + dir + " && " + kBin + " PLACE design.aux legal.pl " + set + " " + out);
+        CommandResult r = runHere("PLACE design.aux legal.pl " + set + " " + out);
         EXPECT_EQ(r.status, 0) << r.out << r.err;
         return r.out;
     }
     // place_check of `out` against `reference`; returns its report.
     std::string check(const std::string& out, const std::string& reference) {
-        CommandResult c = runCommand(kTools + "/place_check " + dir + "/design.aux " + dir + "/" + out + " " + dir +
+        CommandResult c = runCommand(tools + "/place_check " + dir + "/design.aux " + dir + "/" + out + " " + dir +
                                      "/" + reference);
         EXPECT_EQ(c.status, 0) << c.out << c.err;
         EXPECT_EQ(labelValue(c.out, "violations"), 0) << c.out;
@@ -101,12 +75,12 @@ protected:
 TEST_F(PlaceFlow, EveryIterationAndDetailedCountWritesALegalPlacement) {
     ASSERT_NO_FATAL_FAILURE(prepare(21, 2500));
     const struct {
-        int iterations, detailed;
+        size_t iterations, detailed;
     } runs[] = {{0, 0}, {0, 2}, {1, 0}, {1, 2}, {3, 0}, {3, 1}};
     for (const auto& run : runs) {
         SCOPED_TRACE("iterations " + std::to_string(run.iterations) + " detailed " + std::to_string(run.detailed));
         const std::string out = "out_" + std::to_string(run.iterations) + "_" + std::to_string(run.detailed) + ".pl";
-        const std::string console = place(run.iterations, run.detailed, out);
+        const std::string console = place(static_cast<int>(run.iterations), static_cast<int>(run.detailed), out);
         EXPECT_EQ(countOf(console, "!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!! Iteration "), run.iterations);
         if (run.iterations > 0) {
             EXPECT_NE(console.find("!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!! Iteration 0  !!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!\n"),
@@ -117,7 +91,7 @@ TEST_F(PlaceFlow, EveryIterationAndDetailedCountWritesALegalPlacement) {
                   run.iterations);
         EXPECT_EQ(countOf(console, "\nLegalization: moveCellNum=2500  unPlaceNum=0 "), run.iterations);
         // Detailed rounds in every iteration and once more at the end.
-        const int detailedRuns = run.detailed > 0 ? run.iterations + 1 : 0;
+        const size_t detailedRuns = run.detailed > 0 ? run.iterations + 1 : 0;
         EXPECT_EQ(countOf(console, "==============Start Local Detailed Placement==============\n"), detailedRuns);
         EXPECT_EQ(countOf(console, "  swapCell(impr="), detailedRuns * run.detailed);
         EXPECT_EQ(countOf(console, "Local Detailed Placement costs "), detailedRuns);

@@ -8,19 +8,9 @@
 #include <regex>
 #include <string>
 
-#include "tests/common/RunCommand.h"
+#include "tests/common/RunFolder.h"
 
 namespace {
-
-const std::string kBin = TARVEX_BIN;
-const std::string kTools = TARVEX_TOOLS_DIR;
-const std::string kTables = std::string(TARVEX_BINARY_DIR) + "/run";
-
-long long labelValue(const std::string& out, const std::string& label) {
-    auto values = parseLabelValues(out);
-    auto it = values.find(label);
-    return it == values.end() ? -1 : it->second;
-}
 
 struct Case {
     int seed;
@@ -30,22 +20,15 @@ struct Case {
     double minDensity;  // the run's own "DesignDen" must reach this
 };
 
-class PlacementFlows : public ::testing::TestWithParam<Case> {
+class PlacementFlows : public RunFolder<::testing::TestWithParam<Case>> {
 protected:
-    std::string dir;
     void SetUp() override {
-        char tmpl[] = "/tmp/tarvex_place_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        ASSERT_EQ(runCommand("cp " + kTables + "/POWV9.dat " + kTables + "/POST9.dat " + dir).status, 0);
+        RunFolder::SetUp();
         writeTextFile(dir + "/p.set",
                       "Via_Cost = 1\nMaze_Routing_Timeout = 60\nPin_Blockage_Factor = 0.5\nBlockage_Expanding = 1\n");
     }
-    void TearDown() override {
-        if (!HasFailure()) runCommand("rm -rf " + dir);
-    }
     void generate(const Case& c) {
-        CommandResult g = runCommand(kTools + "/gen_bookshelf --cells " + std::to_string(c.cells) + " --seed " +
+        CommandResult g = runCommand(tools + "/gen_bookshelf --cells " + std::to_string(c.cells) + " --seed " +
                                      std::to_string(c.seed) + " --tile " + std::to_string(c.tileW) + " 48 --out " + dir);
         ASSERT_EQ(g.status, 0) << g.err;
     }
@@ -54,7 +37,7 @@ protected:
 TEST_P(PlacementFlows, LegalOutputPassesThePlacementChecker) {
     const Case c = GetParam();
     ASSERT_NO_FATAL_FAILURE(generate(c));
-    CommandResult run = runCommand("cd " + dir + " && " + kBin + " LEGAL design.aux " + c.placement + " p.set out.pl");
+    CommandResult run = runHere("LEGAL design.aux " + std::string(c.placement) + " p.set out.pl");
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_NE(run.out.find("block_expanding=1\n"), std::string::npos);
     EXPECT_NE(run.out.find("output placment result = out.pl"), std::string::npos);
@@ -70,7 +53,7 @@ TEST_P(PlacementFlows, LegalOutputPassesThePlacementChecker) {
     EXPECT_EQ(text.rfind("UCLA pl 1.0\n#Tool : Velmor\no0 ", 0), 0u);
     EXPECT_NE(text.find(" : N /FIXED_NI\n"), std::string::npos);
 
-    CommandResult chk = runCommand(kTools + "/place_check " + dir + "/design.aux " + out + " " + dir + "/" + c.placement);
+    CommandResult chk = runCommand(tools + "/place_check " + dir + "/design.aux " + out + " " + dir + "/" + c.placement);
     EXPECT_EQ(chk.status, 0) << chk.out << chk.err;
     EXPECT_EQ(labelValue(chk.out, "violations"), 0);
     EXPECT_EQ(labelValue(chk.out, "movable cells"), c.cells);
@@ -80,12 +63,12 @@ TEST_P(PlacementFlows, LegalOutputPassesThePlacementChecker) {
 TEST_P(PlacementFlows, TwoPinDumpJoinsEveryPin) {
     const Case c = GetParam();
     ASSERT_NO_FATAL_FAILURE(generate(c));
-    CommandResult run = runCommand("cd " + dir + " && " + kBin + " TWOPIN design.aux " + c.placement + " p.set dump");
+    CommandResult run = runHere("TWOPIN design.aux " + std::string(c.placement) + " p.set dump");
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_NE(run.out.find("start to decompose nets\n"), std::string::npos);
     std::smatch m;
     ASSERT_TRUE(std::regex_search(run.out, m, std::regex("totalMST=([0-9]+)")));
-    CommandResult chk = runCommand(kTools + "/twopin_check " + dir + "/dump");
+    CommandResult chk = runCommand(tools + "/twopin_check " + dir + "/dump");
     EXPECT_EQ(chk.status, 0) << chk.out << chk.err;
     EXPECT_EQ(labelValue(chk.out, "bad nets"), 0);
     EXPECT_GT(labelValue(chk.out, "nets"), 0);

@@ -11,7 +11,7 @@
 #include "app/AnalysisFlows.h"
 #include "database/NetDB.h"
 #include "decomposition/flute.h"
-#include "tests/common/HandNets.h"
+#include "tests/common/HandDesign.h"
 
 namespace {
 

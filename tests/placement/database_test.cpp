@@ -172,9 +172,8 @@ TEST(PlacementDatabase, DensityCostAndVirtualDemand) {
     Placement p;
     d.build(p);
     EXPECT_FLOAT_EQ(p.binDesCost(0, 1, 0), 10000.0f);  // no placeable area
-    // Bin (1,0): empty, placeable 100: r = 1/101.
-    const float r = 1.0f / 101.0f;
-    EXPECT_FLOAT_EQ(p.binDesCost(1, 0, 0), static_cast<float>(1.0 * (static_cast<double>(r) - 0.95) * 0.01));
+    // Bin (1,0): empty, placeable 100: (1/101 - 0.95) * 0.01.
+    EXPECT_NEAR(p.binDesCost(1, 0, 0), -0.00940099, 1e-8);
     EXPECT_LT(p.binDesCost(1, 0, 0), 0.0f);
     EXPECT_GT(p.binDesCost(1, 0, 100), 0.0f);
 

@@ -93,7 +93,9 @@ TEST(Legalize, FullRowSendsTheRestFarAway) {
     }
 }
 
-TEST(Legalize, SubRowExactlyAsLongAsTheCellIsACandidate) {
+// A free stretch exactly as long as the cell takes it; one unit longer, or a cell
+// longer than every row, and no sub-row can take it: the run ends with status 1.
+TEST(Legalize, SubRowExactlyAsLongAsTheCellIsTheLastCandidate) {
     Design d;
     d.X = 2;
     d.Y = 1;
@@ -107,27 +109,17 @@ TEST(Legalize, SubRowExactlyAsLongAsTheCellIsACandidate) {
     expectLegal(p);
     EXPECT_EQ(p.cells[2].legX, 7);
 
-    Design e = d;
-    e.cells[2].width = 7;
-    Placement q;
-    e.build(q);
-    EXPECT_EXIT(q.legalizeAllCell(), testing::ExitedWithCode(1), "");
-}
-
-TEST(Legalize, CellNoSubRowCanTakeEndsTheRunWithStatusOne) {
-    Design d;
-    d.X = 3;
-    d.Y = 3;
-    d.fullRows();
-    d.add(makeCell(31, 10, 0, 0));  // longer than every row
-    Placement p;
-    d.build(p);
-    // The report line names the cell with legal x and y still -1.
-    EXPECT_EXIT(
-        {
-            p.legalizeAllCell();
-        },
-        testing::ExitedWithCode(1), "");
+    Design wider = d;
+    wider.cells[2].width = 7;
+    Design longest;
+    longest.X = longest.Y = 3;
+    longest.fullRows();
+    longest.add(makeCell(31, 10, 0, 0));
+    for (Design* e : {&wider, &longest}) {
+        Placement q;
+        e->build(q);
+        EXPECT_EXIT(q.legalizeAllCell(), testing::ExitedWithCode(1), "");
+    }
 }
 
 TEST(Legalize, LongClustersStayFinite) {

@@ -8,18 +8,11 @@
 #include <vector>
 
 #include "placement/Placement.h"
+#include "tests/common/HandDesign.h"
 
 namespace placetest {
 
-inline placeCell makeCell(int w, int h, int x, int y, int type = 0) {
-    placeCell c;
-    c.width = w;
-    c.height = h;
-    c.xlow = x;
-    c.ylow = y;
-    c.type = type;
-    return c;
-}
+inline placeCell makeCell(int w, int h, int x, int y, int type = 0) { return handCell(x, y, w, h, type); }
 
 inline Row makeRow(int x, int y, int sites, int height) {
     Row r;

@@ -32,16 +32,18 @@ TEST(GridSetUp, ConstructorShapesTheGrid) {
     auto r = makeRouter(5, 2);
     EXPECT_EQ(r->graph.usageH.size(), 4u * 2);
     EXPECT_EQ(r->graph.usageV.size(), 5u * 1);
-    EXPECT_EQ(r->graph.cells.size(), 5u * 2 * 2);
+    EXPECT_EQ(r->graph.cells.size(), 5u * 2);  // layer 0 until the 3D set-up
     EXPECT_EQ(r->tableOffset, 3);
+    EXPECT_TRUE(r->graph.demand3D.empty());
+    EXPECT_TRUE(r->work3DCost1.empty());
+    r->initial3Dmalloc();
+    EXPECT_EQ(r->graph.cells.size(), 5u * 2 * 2);
     const GridCell& c = r->graph.cell(4, 1, 1);
     EXPECT_EQ(c.x, 4);
     EXPECT_EQ(c.y, 1);
     EXPECT_EQ(c.z, 1);
     EXPECT_EQ(c.node.data, &c);
     EXPECT_EQ(c.key, 2147483648.0f);
-    EXPECT_TRUE(r->graph.demand3D.empty());
-    EXPECT_TRUE(r->work3DCost1.empty());
 }
 
 TEST(GridSetUp, AdjustmentsBecomePermanentUsage) {

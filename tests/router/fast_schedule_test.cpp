@@ -1,11 +1,9 @@
-// The initial and fast routing schedules: their reroute rules, their edge
-// cases, and a congested run in which every kernel takes part.
+// The initial and fast routing schedules: their reroute rules and edge cases.
+// (Whole runs of the fast schedule are checked end to end in tests/e2e/fast_flow_test.cpp.)
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <memory>
-#include <random>
 #include <vector>
 
 #include "router/FastSchedule.h"
@@ -64,7 +62,10 @@ TEST(FastScheduleRules, LotteryThresholdBoxGrowthAndMazeBound) {
     EXPECT_EQ(mazeLotteryThreshold(99, 3), 7000 / 9 + 3500 - 166);
     const int growth[][2] = {{1, 35}, {2, 20}, {3, 15}, {4, 12}, {30, 6}, {31, 5}, {500, 5}};
     for (const auto& g : growth) EXPECT_EQ(boxGrowthStep(g[0]), g[1]) << "count " << g[0];
-    EXPECT_EQ(fastMazeMaxLength(10, 1), static_cast<int>(10 * (std::atan(3.0) + 1.0) + 2.0));
+    // The maze length bound grows with the round towards (pi / 2 + 1) times the
+    // distance, also far past any 32-bit square of the round.
+    EXPECT_EQ(fastMazeMaxLength(10, 1), 24);
+    EXPECT_EQ(fastMazeMaxLength(10, 100000), 27);
 }
 
 TEST(FastRouting, WithoutOverflowOrRoundsItSortsRecordsOneTraceEntryAndReturns) {
@@ -85,48 +86,6 @@ TEST(FastRouting, WithoutOverflowOrRoundsItSortsRecordsOneTraceEntryAndReturns) 
     EXPECT_EQ(d->control.wirelengthTrace, std::vector<int>{r.Wlen2D});
     EXPECT_EQ(d->control.overflowTrace, std::vector<int>{0});
     EXPECT_EQ(d->control.timeTrace, std::vector<float>{0.0f});
-}
-
-TEST(FastRouting, CongestedGridEveryKernelKeepsConnectionsWhole) {
-    // Short connections crowded into the middle of a 20 by 20 grid of few tracks,
-    // with free room around them.
-    std::mt19937 rng(11);
-    std::uniform_int_distribution<int> centre(6, 13), offset(-4, 4);
-    std::vector<std::pair<Point, Point>> pairs;
-    while (pairs.size() < 300) {
-        Point a(centre(rng), centre(rng), 0);
-        Point b(a.x + offset(rng), a.y + offset(rng), 0);
-        if (a != b) pairs.push_back({a, b});
-    }
-    auto d = makeDesign(20, 20, 4, pairs);
-    GlobalRouter& r = *d->router;
-    r.initialRouting(d->nets, d->orders, 2, 2, d->control);
-    const int afterInitial = r.totalOF;
-    fastCosts(r);
-    d->control.maxIter = 30;
-    d->control.timeLimit = 1e9f;
-    r.fastRouting(d->nets, d->orders, d->control);
-
-    EXPECT_LT(r.totalOF, afterInitial);
-    const size_t entries = d->control.overflowTrace.size();  // one per round, plus the start
-    EXPECT_TRUE(entries >= 2 && entries <= 31) << entries;
-    EXPECT_EQ(d->control.wirelengthTrace.size(), entries);
-    EXPECT_EQ(d->control.timeTrace.size(), entries);
-    EXPECT_EQ(d->control.overflowTrace.back(), r.totalOF);
-    EXPECT_EQ(d->control.wirelengthTrace.back(), r.Wlen2D);
-    int methods[4] = {0, 0, 0, 0};
-    int usedLength = 0;
-    for (Net& net : d->nets) {
-        const TwoPin& tp = net.twopin[0];
-        ++methods[tp.rerouteMethod];
-        usedLength += static_cast<int>(tp.path.size());
-        EXPECT_TRUE(joins(tp.path, tp.from, tp.to)) << "net " << net.id;
-        EXPECT_TRUE(tp.box.inside(tp.from.x, tp.from.y) && tp.box.inside(tp.to.x, tp.to.y));
-    }
-    EXPECT_EQ(usedLength, r.Wlen2D);
-    EXPECT_GT(methods[1], 0) << "snaking";
-    EXPECT_GT(methods[2], 0) << "escape";
-    EXPECT_GT(methods[3], 0) << "maze";
 }
 
 TEST(FastRouting, EscapeWithoutAMeetingCellRecommitsTheOldPath) {

@@ -1,0 +1,126 @@
+// The maze search's Fibonacci heap with its root list kept in arrays (see
+// MazeOpenSet.h); linking, cutting and the choice of the minimum follow
+// FibCore.h step for step.
+
+#include "router/MazeOpenSet.h"
+
+#include "router/FibCore.h"
+#include "router/GlobalRouter.h"
+
+
+namespace {
+
+void mazeAddRoot(CellLinks& p, MazeHeap& h, uint32_t e) {
+    p.parent(e) = kNoCell;
+    if (h.roots.empty())
+        h.roots.push_back(e);
+    else
+        h.fresh.push_back(e);
+}
+
+}  // namespace
+
+void insert(CellLinks& p, MazeHeap& h, uint32_t e) {
+    p.degree(e) = 0;
+    p.mark(e) = 0;
+    p.parent(e) = kNoCell;
+    p.child(e) = kNoCell;
+    mazeAddRoot(p, h, e);
+    ++h.count;
+    if (h.min == kNoCell || p.key(e) < p.key(h.min)) h.min = e;
+}
+
+uint32_t extractMin(CellLinks& p, MazeHeap& h) {
+    const uint32_t z = h.min;
+    if (z == kNoCell) return kNoCell;
+
+    // The walk of the consolidation: z's children, then the roots that follow
+    // z in the list, around to the one before it.
+    std::vector<uint32_t>& walk = h.walk;
+    walk.clear();
+    if (uint32_t c = p.child(z); c != kNoCell) {
+        uint32_t e = c;
+        do {
+            p.parent(e) = kNoCell;
+            walk.push_back(e);
+            e = p.right(e);
+        } while (e != c);
+        p.child(z) = kNoCell;
+        p.degree(z) = 0;
+    }
+    // The root list in order, z left out.
+    const size_t nFresh = h.fresh.size();
+    const size_t nRoots = h.roots.size();
+    size_t pz = 0;  // position of z in the list
+    {
+        size_t pos = 0;
+        auto at = [&](size_t i) { return i == 0 ? h.roots[0] : i <= nFresh ? h.fresh[nFresh - i] : h.roots[i - nFresh]; };
+        const size_t n = nRoots + nFresh;
+        for (pos = 0; pos < n; ++pos)
+            if (at(pos) == z) break;
+        pz = pos;
+        for (size_t i = pz + 1; i < n; ++i) walk.push_back(at(i));
+        for (size_t i = 0; i < pz; ++i) walk.push_back(at(i));
+    }
+    --h.count;
+    h.fresh.clear();
+    h.roots.clear();
+    if (walk.empty() || h.count == 0) {
+        h.min = kNoCell;
+        return z;
+    }
+
+    fibcore::growDegreeBound(h);
+    uint32_t* table = fibTable(h, h.D + 1);
+    unsigned long long used = 0;
+    for (uint32_t x : walk) fibcore::consolidateRoot(p, table, used, x);
+
+    // The new root list in slot order; the first smallest key is the minimum.
+    h.min = kNoCell;
+    float minKey = 0.0f;
+    while (used != 0) {
+        const int i = __builtin_ctzll(used);
+        used &= used - 1;
+        const uint32_t e = table[i];
+        h.roots.push_back(e);
+        const float k = p.key(e);
+        if (h.min == kNoCell || k < minKey) {
+            h.min = e;
+            minKey = k;
+        }
+    }
+    return z;
+}
+
+void decreaseKey(CellLinks& p, MazeHeap& h, uint32_t node, float key) {
+    const float old = p.key(node);
+    p.setKey(node, key);
+    if (key == old) return;
+    uint32_t par = p.parent(node);
+    auto cut = [&](uint32_t e) {
+        const uint32_t q = p.parent(e);
+        if (p.right(e) == e) {
+            p.child(q) = kNoCell;
+        } else {
+            if (p.child(q) == e) p.child(q) = p.right(e);
+            fibcore::unlink(p, e);
+        }
+        --p.degree(q);
+        p.mark(e) = 0;
+        mazeAddRoot(p, h, e);
+    };
+    if (par != kNoCell && !(p.key(par) < key)) {
+        cut(node);
+        // Cascading cut.
+        while (p.parent(par) != kNoCell) {
+            if (!p.mark(par)) {
+                p.mark(par) = 1;
+                break;
+            }
+            const uint32_t pp = p.parent(par);
+            cut(par);
+            par = pp;
+        }
+    }
+    if (h.min == kNoCell || key <= p.key(h.min)) h.min = node;
+}
