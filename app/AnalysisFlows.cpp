@@ -47,16 +47,34 @@ namespace {
 const char kRerouteWarning[] = "*WARNING* Cannot reroute connection for net net";
 constexpr size_t kRerouteWarningLength = sizeof(kRerouteWarning) - 1;  // 47 characters
 
-// Steiner length of the net's pins (cell corner plus offsets).
-long long steinerLength(const NetDB& db, const netInfo& net, std::vector<int>& xs, std::vector<int>& ys) {
+// Steiner length of the net's pins (cell corner plus offsets), or -1 when the
+// net is too wide for FLUTE's int lengths: its tree has 2d - 3 edges within
+// the pins' bounding box, so (2d - 3) x (width + height) must fit an int. The
+// pins are measured from the box's lower-left corner, as the length does not
+// depend on where the net lies.
+long long steinerLength(const NetDB& db, const netInfo& net, std::vector<long long>& at, std::vector<int>& xs,
+                        std::vector<int>& ys) {
     const int degree = static_cast<int>(net.pins.size());
     if (degree < 2) return 0;
+    at.resize(2 * static_cast<size_t>(degree));
+    long long lx = LLONG_MAX, ly = LLONG_MAX, hx = LLONG_MIN, hy = LLONG_MIN;
+    for (int k = 0; k < degree; ++k) {
+        const pinLocate& p = net.pins[k];
+        const long long x = static_cast<long long>(db.cells[p.cell].xlow) + p.xOffset;
+        const long long y = static_cast<long long>(db.cells[p.cell].ylow) + p.yOffset;
+        at[2 * k] = x;
+        at[2 * k + 1] = y;
+        lx = std::min(lx, x);
+        hx = std::max(hx, x);
+        ly = std::min(ly, y);
+        hy = std::max(hy, y);
+    }
+    if ((2LL * degree - 3) * ((hx - lx) + (hy - ly)) > INT_MAX) return -1;
     xs.resize(degree);
     ys.resize(degree);
     for (int k = 0; k < degree; ++k) {
-        const pinLocate& p = net.pins[k];
-        xs[k] = db.cells[p.cell].xlow + p.xOffset;
-        ys[k] = db.cells[p.cell].ylow + p.yOffset;
+        xs[k] = static_cast<int>(at[2 * k] - lx);
+        ys[k] = static_cast<int>(at[2 * k + 1] - ly);
     }
     Tree tree = flute(degree, xs.data(), ys.data(), 3);
     const long long length = tree.length;
@@ -70,16 +88,22 @@ void look_LOG(const char* logName, NetDB& db, GlobalRouter& router) {
     std::ifstream log(logName);
     if (!log) {
         std::cerr << "File " << logName << " not exists!" << std::endl;
-        std::exit(1);
+        endRefused(routingLogRefusal);
     }
     router.initialPlacement(db.cells, db.rows, db.originX, db.originY, db.tileW, db.tileH, 0.0, 0);
     router.initial2DGraph(db.adjLocate, db.adjCapacity);
     readLUT();
 
-    int bins[10] = {};
-    int unroutable = 0;
-    long long removedLength = 0;
+    const RoutingLogCounts counts = countUnroutableNets(logName, log, db);
+    for (int i = 0; i < 10; ++i) printf("binNum[%d] = %d\n", i, counts.bins[i]);
+    printf("unRouteNet=%d  localNet=%d  removed flute length %lld\n", counts.unroutable, counts.bins[1],
+           counts.removedLength);
+}
+
+RoutingLogCounts countUnroutableNets(const char* logName, std::istream& log, const NetDB& db) {
+    RoutingLogCounts counts;
     const long long netCount = static_cast<long long>(std::min(db.netInfos.size(), db.nets.size()));
+    std::vector<long long> at;
     std::vector<int> xs, ys;
     std::string line;
     long lineNo = 0;
@@ -107,18 +131,23 @@ void look_LOG(const char* logName, NetDB& db, GlobalRouter& router) {
             fprintf(stderr, "%s:%ld: net %ld has no pins, line skipped\n", logName, lineNo, number);
             continue;
         }
-        ++bins[std::min<size_t>(db.nets[number].pin2D.size(), 9)];
+        ++counts.bins[std::min<size_t>(db.nets[number].pin2D.size(), 9)];
         if (net.pins.size() > 999) {
             printf("ERROR: %s %d\n", "interface", 2008);
             refuseRoutingLog(logName, lineNo,
                              "net " + std::to_string(number) + " has " + std::to_string(net.pins.size()) +
                                  " pins; at most 999 are measured");
         }
-        removedLength += steinerLength(db, net, xs, ys);
-        ++unroutable;
+        const long long length = steinerLength(db, net, at, xs, ys);
+        if (length < 0)
+            refuseRoutingLog(logName, lineNo,
+                             "net " + std::to_string(number) + " of " + std::to_string(net.pins.size()) +
+                                 " pins is too wide to measure: (2 x pins - 3) x (width + height) of its pins' "
+                                 "bounding box is above 2147483647");
+        counts.removedLength += length;
+        ++counts.unroutable;
     }
-    for (int i = 0; i < 10; ++i) printf("binNum[%d] = %d\n", i, bins[i]);
-    printf("unRouteNet=%d  localNet=%d  removed flute length %lld\n", unroutable, bins[1], removedLength);
+    return counts;
 }
 
 int runAnalysisMode(const CommandLine& cmd, NetDB& db, parameterSet& settings) {

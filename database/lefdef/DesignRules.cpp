@@ -71,13 +71,16 @@ void input_design_rule(const char* fileName, DRC& drc) {
     std::ifstream in(fileName, std::ios::binary);
     if (!in) {
         std::cerr << "File " << fileName << " not exists!" << std::endl;
-        std::exit(1);
+        endRefused(ruleFileRefusal);
     }
     printf("read %s\n", fileName);
     std::stringstream whole;
     whole << in.rdbuf();
-    RuleTokens tokens(whole.str());
+    readDesignRulesText(fileName, whole.str(), drc);
+}
 
+void readDesignRulesText(const char* fileName, const std::string& text, DRC& drc) {
+    RuleTokens tokens(text);
     std::string keyword, separator, value;
     int line = 0, valueLine = 0;
     while (tokens.next(keyword, line)) {
@@ -93,8 +96,15 @@ void input_design_rule(const char* fileName, DRC& drc) {
         if (!tokens.next(separator, valueLine) || !tokens.next(value, valueLine))
             refuseRuleFile(fileName, line, "the value of " + keyword + " is missing");
         if (field) {
-            if (!parseFloat(value, *field))
+            float v = 0.0f;
+            if (!parseFloat(value, v))
                 refuseRuleFile(fileName, valueLine, "the value \"" + value + "\" of " + keyword + " is not a number");
+            // Widths, spacings, pitches and half sides: a value of 0 or below
+            // gives empty or inverted shapes and a pitch without tracks.
+            if (!(v > 0.0f && v <= kMaxRuleValue))
+                refuseRuleFile(fileName, valueLine,
+                               "the value \"" + value + "\" of " + keyword + " must be above 0 and at most 1000");
+            *field = v;
             printf("set %s = %.3lf\n", keyword.c_str(), static_cast<double>(*field));
         } else {
             drc.USE_BOTTOM_LAYER = value == "YES";

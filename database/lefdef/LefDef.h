@@ -12,6 +12,7 @@
 
 #include "database/Geometry.h"
 #include "database/NetDB.h"
+#include "database/Refusal.h"
 
 // Technology of the conversion; the defaults are a 28 nm rule set.
 struct DRC {
@@ -71,8 +72,15 @@ struct NIPointTable {
 
 // Reads a .rule file over the values already in drc; malformed files end the run.
 void input_design_rule(const char* fileName, DRC& drc);
-// Every refusal of the .rule reader: "file:line: reason" on standard error, status 1.
+// The same on the text of a .rule file named fileName (after the "read" line).
+// Every value of a float keyword must be above 0 and at most kMaxRuleValue.
+void readDesignRulesText(const char* fileName, const std::string& text, DRC& drc);
+constexpr float kMaxRuleValue = 1000.0f;
+// Every refusal of the .rule reader: "file:line: reason" on standard error, status 1
+// (through ruleFileRefusal).
 [[noreturn]] void refuseRuleFile(const char* fileName, int line, const std::string& reason);
+// Refusal hook of the .rule reader (see database/Refusal.h).
+extern RefusalHandler ruleFileRefusal;
 
 // Checks the design (NI terminals on the die, at most 10 per point; no two pins of
 // a cell alike), builds the NI point table and prints its statistics.

@@ -6,11 +6,13 @@
 
 #include <unistd.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/AnalysisFlows.h"
 #include "database/NetDB.h"
+#include "decomposition/flute.h"
 #include "router/GlobalRouter.h"
 #include "tests/common/HandDesign.h"
 #include "tests/common/RunCommand.h"
@@ -35,27 +37,7 @@ struct SmallDesign {
         db.rows = stackedRows(4, 10, 40);
     }
     // A net with one pin per point: a 1 x 1 cell at the point (type as given), offset 0.
-    void addNet(const std::vector<std::pair<int, int>>& points, int type = 0) {
-        netInfo info;
-        info.id = static_cast<int>(db.netInfos.size());
-        Net net;
-        net.id = info.id;
-        for (auto [x, y] : points) {
-            placeCell c = handCell(x, y, 1, 1, type);
-            c.id = c.index = static_cast<int>(db.cells.size());
-            pinLocate p{c.id, info.id, 1, 0, 0};
-            c.pins.push_back(p);
-            info.pins.push_back(p);
-            net.pins.push_back(p);
-            Point g(x / 10, y / 10, 0);
-            bool seen = false;
-            for (const Point& q : net.pin2D) seen = seen || q == g;
-            if (!seen) net.pin2D.push_back(g);
-            db.cells.push_back(c);
-        }
-        db.netInfos.push_back(info);
-        db.nets.push_back(net);
-    }
+    void addNet(const std::vector<std::pair<int, int>>& points, int type = 0) { addHandNet(db, points, type); }
 };
 
 std::string hpwlReport(NetDB& db) {
@@ -154,4 +136,22 @@ TEST(LookLog, NetOfMoreThan999PinsEndsTheRun) {
             look_LOG(path.c_str(), d.db, router);
         },
         ::testing::ExitedWithCode(1), "ERROR: interface 2008\n.*big.log:2: net 1 has 1000 pins; at most 999 are measured");
+}
+
+TEST(LookLog, PinsBeyondIntAreMeasuredAndNetsTooWideEndTheRun) {
+    // Counted without the router's placement, which keeps int positions.
+    SmallDesign d;
+    addHandNet(d.db, {{2147483000, 5}, {2147483040, 5}}, 0, 1000);  // corners plus offsets pass 2^31 - 1
+    d.addNet({{-2147483000, 0}, {2147483000, 0}});
+    readLUT();
+    std::istringstream one(kWarn + "0\n");
+    const RoutingLogCounts counts = countUnroutableNets("one.log", one, d.db);
+    EXPECT_EQ(counts.unroutable, 1);
+    EXPECT_EQ(counts.removedLength, 40);
+    EXPECT_EXIT(
+        {
+            std::istringstream two(kWarn + "0\n" + kWarn + "1\n");
+            countUnroutableNets("wide.log", two, d.db);
+        },
+        ::testing::ExitedWithCode(1), "wide.log:2: net 1 of 2 pins is too wide to measure");
 }

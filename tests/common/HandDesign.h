@@ -2,6 +2,8 @@
 // Hand-made design pieces for the unit tests: objects, Bookshelf-style pins and
 // rows stacked from the origin.
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "database/NetDB.h"
@@ -45,4 +47,28 @@ inline std::vector<Row> stackedRows(int count, int height, int sites, int site =
         row.siteWidth = row.siteSpacing = site;
     }
     return rows;
+}
+
+// Appends a Bookshelf net and its routing net with one 1 x 1 object of `type`
+// per point, its pin `xOffset` to the right of the object's corner; the routing
+// net's G-cell pins are the points' G-cells of `tile` x `tile`, unique.
+inline void addHandNet(NetDB& db, const std::vector<std::pair<int, int>>& points, int type = 0, int xOffset = 0,
+                       int tile = 10) {
+    netInfo info;
+    info.id = static_cast<int>(db.netInfos.size());
+    Net net;
+    net.id = info.id;
+    for (auto [x, y] : points) {
+        placeCell c = handCell(x, y, 1, 1, type);
+        c.id = c.index = static_cast<int>(db.cells.size());
+        const pinLocate p{c.id, info.id, 1, xOffset, 0};
+        c.pins.push_back(p);
+        info.pins.push_back(p);
+        net.pins.push_back(p);
+        const Point g(x / tile, y / tile, 0);
+        if (std::find(net.pin2D.begin(), net.pin2D.end(), g) == net.pin2D.end()) net.pin2D.push_back(g);
+        db.cells.push_back(c);
+    }
+    db.netInfos.push_back(info);
+    db.nets.push_back(net);
 }

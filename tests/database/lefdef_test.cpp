@@ -107,13 +107,14 @@ void expectRulesRefused(const std::string& text, const std::string& message) {
         ::testing::ExitedWithCode(1), message);
 }
 
-// Converting `db` into `base` must end the run with status 1 and `message`
+// Converting `db` into `base` (with the .rule file `rules`) must end the run with status 1 and `message`
 // (regex) on either stream.
-void expectConvertRefused(NetDB db, const std::string& base, const std::string& message) {
+void expectConvertRefused(NetDB db, const std::string& base, const std::string& message,
+                          const char* rules = nullptr) {
     EXPECT_EXIT(
         {
             dup2(2, 1);
-            outputLEFDEF(base.c_str(), nullptr, db);
+            outputLEFDEF(base.c_str(), rules, db);
         },
         ::testing::ExitedWithCode(1), message);
 }
@@ -167,6 +168,12 @@ TEST(RuleReader, RefusesMissingBadAndUnknown) {
     expectRulesRefused("VIA_TOP_HALF = 0.3x\n", "bad.rule:1: the value \"0.3x\" of VIA_TOP_HALF is not a number");
     expectRulesRefused("WIRE_SPACE = nan\n", "is not a number");
     expectRulesRefused("USE_BOTTOM_LAYER =\n", "bad.rule:1: the value of USE_BOTTOM_LAYER is missing");
+    // Factors are above 0 and at most 1000.
+    expectRulesRefused("WIRE_PITCH = 0.5\n\nWIRE_PITCH = 0\n",
+                       "bad.rule:3: the value \"0\" of WIRE_PITCH must be above 0 and at most 1000");
+    expectRulesRefused("PIN_WIDTH = -0.56\n", "bad.rule:1: the value \"-0.56\" of PIN_WIDTH must be above 0");
+    expectRulesRefused("VIA_TOP_HALF = 1000.5\n", "of VIA_TOP_HALF must be above 0 and at most 1000");
+    EXPECT_FLOAT_EQ(readRules("WIRE_SPACE = 1000 WIRE_WIDTH = 1e-6\n").WIRE_SPACE, 1000.0f);
     expectRulesRefused("WIRE_WIDTH = 0.5\nMETAL_WIDTH = 3\n",
                        "The format of .rule file is wrong\n.*bad.rule:2: unknown keyword \"METAL_WIDTH\"");
     EXPECT_EXIT(
@@ -368,6 +375,14 @@ TEST(Conversion, DefCoordinatesMustFitDefIntegers) {
     NetDB far = tinyDesign();
     far.cells[1].ylow = -2200000;
     expectConvertRefused(far, dir + "far", "far.def: component y -2200000000 does not fit a DEF integer");
+
+    // A small pitch factor on a wide die: the vertical track count is refused
+    // before the DEF is written.
+    NetDB fine = tinyDesign();
+    fine.tileW = 429496;
+    writeTextFile(dir + "fine.rule", "WIRE_PITCH = 0.0001\n");
+    expectConvertRefused(fine, dir + "fine", "fine.def: vertical track count 2.1474.e\\+10 does not fit a DEF integer",
+                         (dir + "fine.rule").c_str());
 }
 
 TEST(Conversion, UnwritableOutputsEndTheRun) {

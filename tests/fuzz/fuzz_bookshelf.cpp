@@ -89,5 +89,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     fuzz::expectRoutableDesign(db);
+    // The placement and the reports add sizes and pin offsets to a cell's corner in int.
+    for (const placeCell& c : db.cells) {
+        FUZZ_EXPECT(static_cast<long long>(c.xlow) + c.width <= INT_MAX && static_cast<long long>(c.ylow) + c.height <= INT_MAX);
+        for (const pinLocate& p : c.pins) {
+            const long long x = static_cast<long long>(c.xlow) + p.xOffset, y = static_cast<long long>(c.ylow) + p.yOffset;
+            FUZZ_EXPECT(x >= INT_MIN && x <= INT_MAX && y >= INT_MIN && y <= INT_MAX);
+        }
+    }
     return 0;
 }
