@@ -285,6 +285,8 @@ public:
     // Index-linked open set of the maze search over the layer-0 cells.
     MazeHeap mazeHeap;
     MazeQueue mazeQueue;
+    // Search state of the layer-0 cells, index x * Y + y; sized by the first search.
+    std::vector<MazeNode> mazeNodes;
     // Source and target pins of the current search; cleared at its start.
     std::vector<Point> mazeSources;
     std::vector<Point> mazeTargets;
@@ -298,6 +300,8 @@ public:
                              BoundingBox& targetBox);
     // Writes the path from goal back to the seed it came from (2D form).
     void traceBack(TwoPin* twoPin, bool flag, GridCell* goal, bool planar);
+    // The same over the search nodes, from the goal's index.
+    void traceBackNodes(TwoPin* twoPin, uint32_t goal);
     // Cached cost of the connection's current path plus its bends in list order.
     float PathScore(TwoPin* twoPin, Net& net);
     // Advances the search stamp; on reaching the largest int it restarts at 0

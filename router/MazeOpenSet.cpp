@@ -10,7 +10,8 @@
 
 namespace {
 
-void mazeAddRoot(CellLinks& p, MazeHeap& h, uint32_t e) {
+template <class P>
+void mazeAddRoot(P& p, MazeHeap& h, uint32_t e) {
     p.parent(e) = kNoCell;
     if (h.roots.empty())
         h.roots.push_back(e);
@@ -18,9 +19,8 @@ void mazeAddRoot(CellLinks& p, MazeHeap& h, uint32_t e) {
         h.fresh.push_back(e);
 }
 
-}  // namespace
-
-void insert(CellLinks& p, MazeHeap& h, uint32_t e) {
+template <class P>
+void insertT(P& p, MazeHeap& h, uint32_t e) {
     p.degree(e) = 0;
     p.mark(e) = 0;
     p.parent(e) = kNoCell;
@@ -30,7 +30,8 @@ void insert(CellLinks& p, MazeHeap& h, uint32_t e) {
     if (h.min == kNoCell || p.key(e) < p.key(h.min)) h.min = e;
 }
 
-uint32_t extractMin(CellLinks& p, MazeHeap& h) {
+template <class P>
+uint32_t extractMinT(P& p, MazeHeap& h) {
     const uint32_t z = h.min;
     if (z == kNoCell) return kNoCell;
 
@@ -92,7 +93,8 @@ uint32_t extractMin(CellLinks& p, MazeHeap& h) {
     return z;
 }
 
-void decreaseKey(CellLinks& p, MazeHeap& h, uint32_t node, float key) {
+template <class P>
+void decreaseKeyT(P& p, MazeHeap& h, uint32_t node, float key) {
     const float old = p.key(node);
     p.setKey(node, key);
     if (key == old) return;
@@ -124,3 +126,12 @@ void decreaseKey(CellLinks& p, MazeHeap& h, uint32_t node, float key) {
     }
     if (h.min == kNoCell || key <= p.key(h.min)) h.min = node;
 }
+
+}  // namespace
+
+void insert(CellLinks& p, MazeHeap& h, uint32_t e) { insertT(p, h, e); }
+uint32_t extractMin(CellLinks& p, MazeHeap& h) { return extractMinT(p, h); }
+void decreaseKey(CellLinks& p, MazeHeap& h, uint32_t node, float key) { decreaseKeyT(p, h, node, key); }
+void insert(SearchLinks& p, MazeHeap& h, uint32_t e) { insertT(p, h, e); }
+uint32_t extractMin(SearchLinks& p, MazeHeap& h) { return extractMinT(p, h); }
+void decreaseKey(SearchLinks& p, MazeHeap& h, uint32_t node, float key) { decreaseKeyT(p, h, node, key); }
