@@ -89,7 +89,9 @@ uint32_t extractMinT(P& p, MazeHeap& h) {
     // The new root list in slot order; the first smallest key is the minimum.
     h.min = kNoCell;
     float minKey = 0.0f;
-    h.roots.resize(static_cast<size_t>(__builtin_popcountll(used)));
+    size_t trees = 0;  // counted here: the portable popcount is a library call
+    for (unsigned long long u = used; u != 0; u &= u - 1) ++trees;
+    h.roots.resize(trees);
     uint32_t* const out = h.roots.data();
     size_t r = 0;
     while (used != 0) {
