@@ -46,22 +46,6 @@ struct alignas(64) GridCell {
 static_assert(sizeof(GridCell) == 128, "a maze cell is two cache lines");
 static_assert(offsetof(GridCell, ufParent) < 64, "the search state fits the first line");
 
-// The layer-0 cells linked by index for the maze search's open set (the
-// policy of FibCore.h).
-struct CellLinks {
-    using Ref = uint32_t;
-    static constexpr uint32_t nil = kNoCell;
-    GridCell* c;
-    float key(Ref r) const { return c[r].key; }
-    void setKey(Ref r, float k) { c[r].key = k; }
-    Ref& left(Ref r) { return c[r].hLeft; }
-    Ref& right(Ref r) { return c[r].hRight; }
-    Ref& parent(Ref r) { return c[r].hParent; }
-    Ref& child(Ref r) { return c[r].hChild; }
-    uint8_t& degree(Ref r) { return c[r].hDegree; }
-    uint8_t& mark(Ref r) { return c[r].hMark; }
-};
-
 // Cached 3D step costs of one G-cell and layer.
 struct FuncCost {
     float horizontal = 0.0f;

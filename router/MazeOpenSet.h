@@ -73,11 +73,13 @@ struct MazeNode {
 };
 static_assert(sizeof(MazeNode) == 48, "a search node is 48 bytes");
 
-// The search nodes linked by index (the policy of FibCore.h).
-struct SearchLinks {
+// Records linked by 32-bit index for the open set (the policy of FibCore.h):
+// the layer-0 GridCells of the public form and the search's own MazeNodes.
+template <class Cell>
+struct IndexLinks {
     using Ref = uint32_t;
     static constexpr uint32_t nil = kNoCell;
-    MazeNode* c;
+    Cell* c;
     float key(Ref r) const { return c[r].key; }
     void setKey(Ref r, float k) { c[r].key = k; }
     Ref& left(Ref r) { return c[r].hLeft; }
@@ -87,12 +89,14 @@ struct SearchLinks {
     uint8_t& degree(Ref r) { return c[r].hDegree; }
     uint8_t& mark(Ref r) { return c[r].hMark; }
 };
+struct GridCell;
+using CellLinks = IndexLinks<GridCell>;
+using SearchLinks = IndexLinks<MazeNode>;
 
 // The heap operations of FibCore.h on a MazeHeap over the layer-0 cells, with
 // the same results: the same node comes out of every extraction and the trees
 // are linked the same way. Found by argument lookup from FibCore's open-set
 // rules, where they take precedence over the generic forms.
-struct CellLinks;
 void insert(CellLinks& p, MazeHeap& h, uint32_t e);
 uint32_t extractMin(CellLinks& p, MazeHeap& h);
 // Lowers a node's key (never above its key: the maze search has checked).
