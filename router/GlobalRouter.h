@@ -46,22 +46,6 @@ struct alignas(64) GridCell {
 static_assert(sizeof(GridCell) == 128, "a maze cell is two cache lines");
 static_assert(offsetof(GridCell, ufParent) < 64, "the search state fits the first line");
 
-// The layer-0 cells linked by index for the maze search's open set (the
-// policy of FibCore.h).
-struct CellLinks {
-    using Ref = uint32_t;
-    static constexpr uint32_t nil = kNoCell;
-    GridCell* c;
-    float key(Ref r) const { return c[r].key; }
-    void setKey(Ref r, float k) { c[r].key = k; }
-    Ref& left(Ref r) { return c[r].hLeft; }
-    Ref& right(Ref r) { return c[r].hRight; }
-    Ref& parent(Ref r) { return c[r].hParent; }
-    Ref& child(Ref r) { return c[r].hChild; }
-    uint8_t& degree(Ref r) { return c[r].hDegree; }
-    uint8_t& mark(Ref r) { return c[r].hMark; }
-};
-
 // Cached 3D step costs of one G-cell and layer.
 struct FuncCost {
     float horizontal = 0.0f;
@@ -285,6 +269,8 @@ public:
     // Index-linked open set of the maze search over the layer-0 cells.
     MazeHeap mazeHeap;
     MazeQueue mazeQueue;
+    // Search state of the layer-0 cells, index x * Y + y; sized by the first search.
+    std::vector<MazeNode> mazeNodes;
     // Source and target pins of the current search; cleared at its start.
     std::vector<Point> mazeSources;
     std::vector<Point> mazeTargets;
@@ -298,6 +284,8 @@ public:
                              BoundingBox& targetBox);
     // Writes the path from goal back to the seed it came from (2D form).
     void traceBack(TwoPin* twoPin, bool flag, GridCell* goal, bool planar);
+    // The same over the search nodes, from the goal's index.
+    void traceBackNodes(TwoPin* twoPin, uint32_t goal);
     // Cached cost of the connection's current path plus its bends in list order.
     float PathScore(TwoPin* twoPin, Net& net);
     // Advances the search stamp; on reaching the largest int it restarts at 0

@@ -50,12 +50,57 @@ inline void resetMazeOpenSet(MazeHeap& h, MazeQueue& q) {
     q.head = q.tail = kNoCell;
 }
 
+// The search state of one layer-0 G-cell, 48 bytes: the open-set links and
+// key, the stamps, the path cost, estimate and length and the parent's index.
+// The maze search keeps these in their own dense array, so that the cells it
+// touches share cache lines and the whole array stays in cache on large grids.
+struct MazeNode {
+    float key = 2147483648.0f;
+    uint32_t hLeft = kNoCell;  // (in the deque: previous)
+    uint32_t hRight = kNoCell;  // (in the deque: next)
+    uint32_t hParent = kNoCell;
+    uint32_t hChild = kNoCell;
+    uint8_t hDegree = 0;
+    uint8_t hMark = 0;
+    bool inOpenSet = false;
+    bool inQueue = false;
+    int visit = -1;
+    int target = -1;
+    float g = 0.0f;
+    int h = 0;
+    int length = 0;
+    uint32_t parent = kNoCell;
+};
+static_assert(sizeof(MazeNode) == 48, "a search node is 48 bytes");
+
+// Records linked by 32-bit index for the open set (the policy of FibCore.h):
+// the layer-0 GridCells of the public form and the search's own MazeNodes.
+template <class Cell>
+struct IndexLinks {
+    using Ref = uint32_t;
+    static constexpr uint32_t nil = kNoCell;
+    Cell* c;
+    float key(Ref r) const { return c[r].key; }
+    void setKey(Ref r, float k) { c[r].key = k; }
+    Ref& left(Ref r) { return c[r].hLeft; }
+    Ref& right(Ref r) { return c[r].hRight; }
+    Ref& parent(Ref r) { return c[r].hParent; }
+    Ref& child(Ref r) { return c[r].hChild; }
+    uint8_t& degree(Ref r) { return c[r].hDegree; }
+    uint8_t& mark(Ref r) { return c[r].hMark; }
+};
+struct GridCell;
+using CellLinks = IndexLinks<GridCell>;
+using SearchLinks = IndexLinks<MazeNode>;
+
 // The heap operations of FibCore.h on a MazeHeap over the layer-0 cells, with
 // the same results: the same node comes out of every extraction and the trees
 // are linked the same way. Found by argument lookup from FibCore's open-set
 // rules, where they take precedence over the generic forms.
-struct CellLinks;
 void insert(CellLinks& p, MazeHeap& h, uint32_t e);
 uint32_t extractMin(CellLinks& p, MazeHeap& h);
 // Lowers a node's key (never above its key: the maze search has checked).
 void decreaseKey(CellLinks& p, MazeHeap& h, uint32_t node, float key);
+void insert(SearchLinks& p, MazeHeap& h, uint32_t e);
+uint32_t extractMin(SearchLinks& p, MazeHeap& h);
+void decreaseKey(SearchLinks& p, MazeHeap& h, uint32_t node, float key);

@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "database/MemoryBudget.h"
 #include "database/Timer.h"
 #include "router/FibCore.h"
 #include "router/GlobalRouter.h"
@@ -46,6 +47,10 @@ void GlobalRouter::advanceSearchStamp() {
     if (searchStamp == INT_MAX) {
         searchStamp = 0;
         graph.resetCellInformation();
+        for (MazeNode& n : mazeNodes) {
+            n.visit = -1;
+            n.target = -1;
+        }
     }
 }
 
@@ -83,41 +88,46 @@ float GlobalRouter::PathScore(TwoPin* twoPin, Net&) {
 void GlobalRouter::initialTargetSource(TwoPin* twoPin, Net& net, bool single,
                                        std::vector<Point>& sources, std::vector<Point>& targets,
                                        std::vector<GridCell>& cells, BoundingBox& targetBox) {
+    // The search state lives in mazeNodes; the union-find links in the cells.
     const int stamp = searchStamp;
-    auto at = [&](const Point& p) -> GridCell& { return cells[graph.cellIdx(p.x, p.y, 0)]; };
-    CellLinks links{cells.data()};
-    auto seed = [&](GridCell& c, int h) {
-        c.parent = nullptr;
+    MazeNode* const nodes = mazeNodes.data();
+    auto idx = [&](const Point& p) { return static_cast<uint32_t>(graph.cellIdx(p.x, p.y, 0)); };
+    auto at = [&](const Point& p) -> GridCell& { return cells[idx(p)]; };
+    SearchLinks links{nodes};
+    auto seed = [&](uint32_t i, int h) {
+        MazeNode& c = nodes[i];
+        c.parent = kNoCell;
         c.g = 0.0f;
         c.length = 0;
         c.key = 0.0f;
         c.visit = stamp;
         c.h = h;
         c.inOpenSet = true;
-        c.inQueue = fibcore::insertOpen(links, mazeQueue, mazeHeap, static_cast<uint32_t>(&c - cells.data()));
+        c.inQueue = fibcore::insertOpen(links, mazeQueue, mazeHeap, i);
     };
 
     if (single) {
         const Point& from = twoPin->from;
         const Point& to = twoPin->to;
-        at(to).target = stamp;
-        seed(at(from), std::abs(to.y - from.y) + std::abs(to.x - from.x));
+        nodes[idx(to)].target = stamp;
+        seed(idx(from), std::abs(to.y - from.y) + std::abs(to.x - from.x));
         return;
     }
 
     // A cell enters the union-find of this search as a one-element set.
-    auto join = [stamp](GridCell& c) {
-        if (c.visit != stamp) {
-            c.visit = stamp;
+    auto join = [&](const Point& p) -> GridCell& {
+        const uint32_t i = idx(p);
+        GridCell& c = cells[i];
+        if (nodes[i].visit != stamp) {
+            nodes[i].visit = stamp;
             c.rank = 0;
             c.ufParent = nullptr;
         }
+        return c;
     };
     for (TwoPin& t : net.twopin) {
-        GridCell& a = at(t.from);
-        GridCell& b = at(t.to);
-        join(a);
-        join(b);
+        GridCell& a = join(t.from);
+        GridCell& b = join(t.to);
         if (&t == twoPin || t.path.empty()) continue;
         GridCell* ra = findRoot(&a);
         GridCell* rb = findRoot(&b);
@@ -137,24 +147,23 @@ void GlobalRouter::initialTargetSource(TwoPin* twoPin, Net& net, bool single,
     if (rootS == rootT) return;  // the other connections already join both ends
 
     for (const Point& p : net.pin2D) {
-        GridCell& c = at(p);
         // A pin that ends no connection would otherwise be read with the
         // union-find links of an earlier search.
-        join(c);
+        GridCell& c = join(p);
         if (findRoot(&c) == rootS)
             sources.push_back(p);
         else
             targets.push_back(p);
     }
     for (const Point& p : targets) {
-        GridCell& c = at(p);
+        MazeNode& c = nodes[idx(p)];
         c.target = stamp;
         c.visit = -1;
         c.inOpenSet = false;
     }
     for (const Point& p : sources) {
-        GridCell& c = at(p);
-        if (c.target != stamp) seed(c, 0);
+        const uint32_t i = idx(p);
+        if (nodes[i].target != stamp) seed(i, 0);
     }
 
     targetBox.Bondary(twoPin->to.x, twoPin->to.y);
@@ -196,8 +205,52 @@ void GlobalRouter::traceBack(TwoPin* twoPin, bool, GridCell* goal, bool) {
     resetMazeOpenSet(mazeHeap, mazeQueue);
 }
 
+void GlobalRouter::traceBackNodes(TwoPin* twoPin, uint32_t goal) {
+    const MazeNode* const nodes = mazeNodes.data();
+    const uint32_t rows = static_cast<uint32_t>(Y);
+    auto xOf = [rows](uint32_t i) { return static_cast<int>(i / rows); };
+    auto yOf = [rows](uint32_t i) { return static_cast<int>(i % rows); };
+    twoPin->from = Point(xOf(goal), yOf(goal), 0);
+    std::vector<RPoint>& path = twoPin->path;
+    path.clear();
+    // The cells of the found path also carry its search record in the grid
+    // (cost, key, length and parent), as a search over the cells leaves it.
+    GridCell* const cells = graph.cells.data();
+    auto publish = [&](uint32_t i) {
+        const MazeNode& n = nodes[i];
+        GridCell& g = cells[i];
+        g.g = n.g;
+        g.key = n.key;
+        g.h = n.h;
+        g.length = n.length;
+        g.parent = n.parent == kNoCell ? nullptr : cells + n.parent;
+    };
+    uint32_t c = goal;
+    for (uint32_t p = nodes[c].parent; p != kNoCell; p = nodes[c].parent) {
+        publish(c);
+        const int cx = xOf(c), cy = yOf(c), px = xOf(p), py = yOf(p);
+        if (px > cx)
+            path.emplace_back(cx, cy, 0, 1);
+        else if (px < cx)
+            path.emplace_back(px, py, 0, 1);
+        else if (py > cy)
+            path.emplace_back(cx, cy, 0, 0);
+        else
+            path.emplace_back(px, py, 0, 0);
+        c = p;
+    }
+    publish(c);
+    twoPin->to = Point(xOf(c), yOf(c), 0);
+    advanceSearchStamp();
+    twoPin->pathSize = static_cast<int>(path.size());
+    fh_resetheap(heap);
+    fh_que_reset(queue);
+    resetMazeOpenSet(mazeHeap, mazeQueue);
+}
+
 void GlobalRouter::MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bool) {
     Net& net = *twoPin->parNet;
+    if (mazeNodes.size() != static_cast<size_t>(X) * Y) hugeAssign(mazeNodes, static_cast<size_t>(X) * Y, MazeNode{});
     minu_func(true, twoPin);
     const float bound = PathScore(twoPin, net);
     twoPin->mazeBound = bound;
@@ -233,14 +286,14 @@ void GlobalRouter::MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bo
     const int hiY = box.upper.y < Y - 1 ? box.upper.y : Y - 1;
 
     const int stamp = searchStamp;
-    GridCell* const cells = graph.cells.data();  // layer 0 comes first, index x * Y + y
+    MazeNode* const cells = mazeNodes.data();  // index x * Y + y
     const float* const vCost = mapCost.data();                                // [x][y]
     const float* const hCost = mapCost.data() + static_cast<size_t>(X) * Y;  // [x][y]
     const int toX = twoPin->to.x;
     const int toY = twoPin->to.y;
     const float bend = bendCost;
     const long cellCount = static_cast<long>(X) * Y;
-    CellLinks links{cells};
+    SearchLinks links{cells};
     const uint32_t cellLimit = static_cast<uint32_t>(cellCount);
     const uint32_t rowStep = static_cast<uint32_t>(Y);
     auto prefetchAround = [&](uint32_t i) {
@@ -253,7 +306,7 @@ void GlobalRouter::MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bo
     for (;;) {
         const uint32_t ci = fibcore::popOpen(links, mazeQueue, mazeHeap);
         if (ci == kNoCell) break;
-        GridCell* const c = cells + ci;
+        MazeNode* const c = cells + ci;
         // The four neighbours are read below; start their loads together.
         prefetchAround(ci);
         c->inOpenSet = false;
@@ -262,21 +315,22 @@ void GlobalRouter::MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bo
             // inconsistent reopening closed a loop; such a result is refused and
             // the old path kept.
             long steps = 0;
-            for (GridCell* p = c->parent; p && steps <= cellCount; p = p->parent) ++steps;
+            for (uint32_t p = c->parent; p != kNoCell && steps <= cellCount; p = cells[p].parent) ++steps;
             if (steps > cellCount) break;
             twoPin->mazeBound = c->key;
-            traceBack(twoPin, true, c, true);
+            traceBackNodes(twoPin, ci);
             t_mazeKernel.stop();
             add_func(true, twoPin);
             return;
         }
         const int cx = static_cast<int>(ci / static_cast<uint32_t>(Y));
         const int cy = static_cast<int>(ci - static_cast<uint32_t>(cx) * Y);
-        const GridCell* const par = c->parent;
+        const uint32_t parIdx = c->parent;
+        const bool par = parIdx != kNoCell;
         // The parent's coordinates, from its index.
         int px = -1, py = -1;
         if (par) {
-            const uint32_t pi = static_cast<uint32_t>(par - cells);
+            const uint32_t pi = parIdx;
             px = static_cast<int>(pi / static_cast<uint32_t>(Y));
             py = static_cast<int>(pi - static_cast<uint32_t>(px) * Y);
         }
@@ -312,8 +366,8 @@ void GlobalRouter::MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bo
                     ni = ci - static_cast<uint32_t>(Y);
                     break;
             }
-            GridCell* const n = cells + ni;
-            if (n == par) continue;
+            if (ni == parIdx) continue;
+            MazeNode* const n = cells + ni;
             const bool reached = n->visit == stamp;
             if (!reached)
                 n->h = single ? std::abs(toX - nx) + std::abs(toY - ny) : boxDistance(targetBox, nx, ny);
@@ -330,7 +384,7 @@ void GlobalRouter::MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bo
             }
             if (f > bound || clen + n->h > maxLength) continue;
             if (reached && !(f < n->key || (f == n->key && length < n->length))) continue;
-            n->parent = c;
+            n->parent = ci;
             n->length = length;
             if (reached && n->inOpenSet) {
                 n->g = g;
