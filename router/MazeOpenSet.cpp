@@ -1,5 +1,5 @@
-// The maze search's Fibonacci heap with its root list kept in arrays (see
-// MazeOpenSet.h); linking, cutting and the choice of the minimum follow
+// The maze search's Fibonacci heap over its record pool, with its root list
+// kept in arrays (see MazeOpenSet.h); linking, cutting and the choice of the minimum follow
 // FibCore.h step for step.
 
 #include "router/MazeOpenSet.h"
@@ -13,10 +13,13 @@ namespace {
 template <class P>
 void mazeAddRoot(P& p, MazeHeap& h, uint32_t e) {
     p.parent(e) = kNoCell;
-    if (h.roots.empty())
-        h.roots.push_back(e);
-    else
+    if (h.rootCount == 0) {
+        if (h.roots.empty()) h.roots.resize(64);
+        h.roots[0] = e;
+        h.rootCount = 1;
+    } else {
         h.fresh.push_back(e);
+    }
 }
 
 template <class P>
@@ -41,7 +44,7 @@ uint32_t extractMinT(P& p, MazeHeap& h) {
     // degree(z) + roots + fresh entries; it is written through a plain pointer
     // into scratch memory that only ever grows.
     const size_t nFresh = h.fresh.size();
-    const size_t nRoots = h.roots.size();
+    const size_t nRoots = h.rootCount;
     const size_t n = nRoots + nFresh;
     const size_t need = static_cast<size_t>(p.degree(z)) + 2 * n;
     std::vector<uint32_t>& walk = h.walk;
@@ -75,7 +78,7 @@ uint32_t extractMinT(P& p, MazeHeap& h) {
     }
     --h.count;
     h.fresh.clear();
-    h.roots.clear();
+    h.rootCount = 0;
     if (k == 0 || h.count == 0) {
         h.min = kNoCell;
         return z;
@@ -91,7 +94,8 @@ uint32_t extractMinT(P& p, MazeHeap& h) {
     float minKey = 0.0f;
     size_t trees = 0;  // counted here: the portable popcount is a library call
     for (unsigned long long u = used; u != 0; u &= u - 1) ++trees;
-    h.roots.resize(trees);
+    if (h.roots.size() < trees) h.roots.resize(2 * trees);
+    h.rootCount = trees;
     uint32_t* const out = h.roots.data();
     size_t r = 0;
     while (used != 0) {
@@ -144,9 +148,6 @@ void decreaseKeyT(P& p, MazeHeap& h, uint32_t node, float key) {
 
 }  // namespace
 
-void insert(CellLinks& p, MazeHeap& h, uint32_t e) { insertT(p, h, e); }
-uint32_t extractMin(CellLinks& p, MazeHeap& h) { return extractMinT(p, h); }
-void decreaseKey(CellLinks& p, MazeHeap& h, uint32_t node, float key) { decreaseKeyT(p, h, node, key); }
-void insert(SearchLinks& p, MazeHeap& h, uint32_t e) { insertT(p, h, e); }
-uint32_t extractMin(SearchLinks& p, MazeHeap& h) { return extractMinT(p, h); }
-void decreaseKey(SearchLinks& p, MazeHeap& h, uint32_t node, float key) { decreaseKeyT(p, h, node, key); }
+void insert(OpenPool& p, MazeHeap& h, uint32_t e) { insertT(p, h, e); }
+uint32_t extractMin(OpenPool& p, MazeHeap& h) { return extractMinT(p, h); }
+void decreaseKey(OpenPool& p, MazeHeap& h, uint32_t node, float key) { decreaseKeyT(p, h, node, key); }
