@@ -299,22 +299,11 @@ void GlobalRouter::MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bo
     const float bend = bendCost;
     const long cellCount = static_cast<long>(X) * Y;
     OpenPool& pool = mazePool;
-    const uint32_t cellLimit = static_cast<uint32_t>(cellCount);
-    const uint32_t rowStep = static_cast<uint32_t>(Y);
-    auto prefetchAround = [&](uint32_t i) {
-        if (i + 1 < cellLimit) __builtin_prefetch(cells + i + 1);
-        if (i >= 1) __builtin_prefetch(cells + i - 1);
-        if (i + rowStep < cellLimit) __builtin_prefetch(cells + i + rowStep);
-        if (i >= rowStep) __builtin_prefetch(cells + i - rowStep);
-    };
-
     for (;;) {
         const uint32_t cs = fibcore::popOpen(pool, mazeQueue, mazeHeap);
         if (cs == kNoCell) break;
         const uint32_t ci = pool.c[cs].cell;
         MazeNode* const c = cells + ci;
-        // The four neighbours are read below; start their loads together.
-        prefetchAround(ci);
         c->slot = kNoCell;
         if (c->target == stamp) {
             // The parent chain of a goal runs back to a seed unless an
