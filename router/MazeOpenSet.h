@@ -19,7 +19,10 @@ constexpr uint32_t kNoCell = 0xFFFFFFFFu;
 // it) and `fresh`, the nodes added since, each linked immediately right of the
 // root, so that the list reads roots[0], fresh in reverse, roots[1], ...
 // A consolidation then reads its roots from contiguous memory instead of
-// chasing one record to find the next. Child lists stay linked in the records.
+// chasing one record to find the next. Child lists stay linked in the records,
+// circular through the right link only: a child is cut from its list by
+// walking round to its predecessor, which the search rarely needs, and a link
+// writes two records instead of four.
 struct MazeHeap {
     int count = 0;
     int D = -1;
@@ -28,7 +31,6 @@ struct MazeHeap {
     std::vector<uint32_t> roots;  // the first rootCount entries are in use
     size_t rootCount = 0;
     std::vector<uint32_t> fresh;
-    std::vector<uint32_t> walk;  // scratch of a consolidation
 };
 
 struct MazeQueue {
@@ -44,19 +46,20 @@ inline uint32_t* fibTable(MazeHeap& h, int slots) {
 }
 
 
-// One insertion into the open set: the key beside the heap or deque links,
-// and the cell it stands for (index x * Y + y).
+// One insertion into the open set, 24 bytes: the key beside the heap or deque
+// links, and the cell it stands for (index x * Y + y). A record is in the heap
+// or in the deque, never both, so the deque's previous link reuses hChild.
 struct OpenRecord {
     float key;
-    uint32_t hLeft;   // (in the deque: previous)
     uint32_t hRight;  // (in the deque: next)
     uint32_t hParent;
-    uint32_t hChild;
+    uint32_t hChild;  // (in the deque: previous)
     uint32_t cell;
     uint8_t hDegree;
     uint8_t hMark;
     bool inQueue;  // in the deque rather than the heap
 };
+static_assert(sizeof(OpenRecord) == 24, "an open-set record is 24 bytes");
 
 // The search state of one layer-0 G-cell, 32 bytes: the key, the slot of its
 // open-set record while it is open (kNoCell otherwise), the stamps, the path
@@ -84,7 +87,7 @@ struct OpenPool {
     std::vector<OpenRecord> records;
     float key(Ref r) const { return c[r].key; }
     void setKey(Ref r, float k) { c[r].key = k; }
-    Ref& left(Ref r) { return c[r].hLeft; }
+    Ref& left(Ref r) { return c[r].hChild; }
     Ref& right(Ref r) { return c[r].hRight; }
     Ref& parent(Ref r) { return c[r].hParent; }
     Ref& child(Ref r) { return c[r].hChild; }
