@@ -297,6 +297,8 @@ void GlobalRouter::MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bo
     const int toX = twoPin->to.x;
     const int toY = twoPin->to.y;
     const float bend = bendCost;
+    const uint64_t rows = static_cast<uint64_t>(Y);
+    const double invRows = 1.0 / static_cast<double>(Y);
     const long cellCount = static_cast<long>(X) * Y;
     OpenPool& pool = mazePool;
     for (;;) {
@@ -318,17 +320,20 @@ void GlobalRouter::MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bo
             add_func(true, twoPin);
             return;
         }
-        const int cx = static_cast<int>(ci / static_cast<uint32_t>(Y));
-        const int cy = static_cast<int>(ci - static_cast<uint32_t>(cx) * Y);
+        // The cell's coordinates from its index, without a division: the
+        // double quotient is off by at most one, which the remainder corrects.
+        uint64_t qx = static_cast<uint64_t>(static_cast<double>(ci) * invRows);
+        if (qx * rows > ci)
+            --qx;
+        else if (ci - qx * rows >= rows)
+            ++qx;
+        const int cx = static_cast<int>(qx);
+        const int cy = static_cast<int>(ci - qx * rows);
         const uint32_t parIdx = c->parent;
         const bool par = parIdx != kNoCell;
-        // The parent's coordinates, from its index.
-        int px = -1, py = -1;
-        if (par) {
-            const uint32_t pi = parIdx;
-            px = static_cast<int>(pi / static_cast<uint32_t>(Y));
-            py = static_cast<int>(pi - static_cast<uint32_t>(px) * Y);
-        }
+        // The parent is a neighbour: the step to a neighbour bends unless it
+        // repeats the step from the parent (going back is never taken).
+        const uint32_t fromParent = ci - parIdx;
         const float cg = c->g;
         const int clen = c->length;
         for (int dir = 0; dir < 4; ++dir) {
@@ -367,7 +372,7 @@ void GlobalRouter::MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bo
             if (!reached)
                 n->h = single ? std::abs(toX - nx) + std::abs(toY - ny) : boxDistance(targetBox, nx, ny);
             float g = cg + edge;
-            if (par && px != nx && py != ny) g += bend;
+            if (par && ni - ci != fromParent) g += bend;
             float f;
             int length;
             if (edge == 0.0f) {
