@@ -143,6 +143,7 @@ void GlobalRouter::setCellLayers(int layers) {
 void GlobalRouter::releaseSearchState() {
     std::vector<GridCell>().swap(graph.cells);
     std::vector<MazeNode>().swap(mazeNodes);
+    mazePool = OpenPool();
     graph.cellLayers = 0;
     for (std::vector<float>* v : {&mapCost, &workCost1, &workCost2, &workCost3}) std::vector<float>().swap(*v);
     for (std::vector<int>* v : {&workDir1, &workDir2, &workDir3}) std::vector<int>().swap(*v);

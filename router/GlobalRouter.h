@@ -266,9 +266,10 @@ public:
 
     // ---- maze search -----------------------------------------------------------------
     void insertQueues(fibque* q, fibheap* h, void* cell);
-    // Index-linked open set of the maze search over the layer-0 cells.
+    // Open set of the maze search over the layer-0 cells, linked by pool slot.
     MazeHeap mazeHeap;
     MazeQueue mazeQueue;
+    OpenPool mazePool;
     // Search state of the layer-0 cells, index x * Y + y; sized by the first search.
     std::vector<MazeNode> mazeNodes;
     // Source and target pins of the current search; cleared at its start.

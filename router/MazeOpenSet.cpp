@@ -1,22 +1,55 @@
-// The maze search's Fibonacci heap with its root list kept in arrays (see
-// MazeOpenSet.h); linking, cutting and the choice of the minimum follow
+// The maze search's Fibonacci heap over its record pool, with its root list
+// kept in arrays (see MazeOpenSet.h); linking, cutting and the choice of the minimum follow
 // FibCore.h step for step.
 
 #include "router/MazeOpenSet.h"
 
 #include "router/FibCore.h"
-#include "router/GlobalRouter.h"
+
 
 
 namespace {
 
+// Child lists of the maze heap are circular through right only: a new child
+// goes right of the first one, exactly where the doubly linked form puts it.
+template <class P>
+inline void consolidateRootS(P& p, uint32_t* table, unsigned long long& used, uint32_t x) {
+    int d = p.degree(x);
+    while (used >> d & 1) {
+        uint32_t y = table[d];
+        if (p.key(y) < p.key(x)) {
+            const uint32_t t = x;
+            x = y;
+            y = t;
+        }
+        p.mark(y) = 0;
+        p.parent(y) = x;
+        const uint32_t a = p.child(x);
+        if (a == kNoCell) {
+            p.child(x) = y;
+            p.right(y) = y;
+        } else {
+            p.right(y) = p.right(a);
+            p.right(a) = y;
+        }
+        ++p.degree(x);
+        used &= ~(1ull << d);
+        ++d;
+    }
+    table[d] = x;
+    used |= 1ull << d;
+}
+
 template <class P>
 void mazeAddRoot(P& p, MazeHeap& h, uint32_t e) {
     p.parent(e) = kNoCell;
-    if (h.roots.empty())
-        h.roots.push_back(e);
-    else
+    if (h.rootCount == 0) {
+        if (h.roots.empty()) h.roots.resize(64);
+        h.roots[0] = e;
+        h.rootCount = 1;
+    } else {
         h.fresh.push_back(e);
+    }
 }
 
 template <class P>
@@ -35,63 +68,60 @@ uint32_t extractMinT(P& p, MazeHeap& h) {
     const uint32_t z = h.min;
     if (z == kNoCell) return kNoCell;
 
-    // The walk of the consolidation: z's children, then the roots that follow
-    // z in the list, around to the one before it.
-    // A node's degree is its number of children, so the walk holds at most
-    // degree(z) + roots + fresh entries; it is written through a plain pointer
-    // into scratch memory that only ever grows.
+    // The consolidation takes z's children in list order, then the roots
+    // that follow z in the root list (roots[0], fresh from the newest,
+    // roots[1], ...), around to the one before it. Each is consolidated as it
+    // is read: linking rewrites only the links of trees already taken.
     const size_t nFresh = h.fresh.size();
-    const size_t nRoots = h.roots.size();
-    const size_t n = nRoots + nFresh;
-    const size_t need = static_cast<size_t>(p.degree(z)) + 2 * n;
-    std::vector<uint32_t>& walk = h.walk;
-    if (walk.size() < need) walk.resize(need);
-    uint32_t* const w = walk.data();
-    size_t k = 0;
-    if (uint32_t c = p.child(z); c != kNoCell) {
-        uint32_t e = c;
-        do {
-            p.parent(e) = kNoCell;
-            w[k++] = e;
-            e = p.right(e);
-        } while (e != c);
-        p.child(z) = kNoCell;
-        p.degree(z) = 0;
-    }
-    // The root list in order (roots[0], fresh from the newest, roots[1], ...),
-    // laid out after the walk's end; then the roots that follow z, around to
-    // the one before it, are appended to the walk.
-    if (n > 0) {
-        uint32_t* const list = w + k + n;
-        const uint32_t* const fresh = h.fresh.data();
-        const uint32_t* const roots = h.roots.data();
-        list[0] = roots[0];
-        for (size_t i = 0; i < nFresh; ++i) list[1 + i] = fresh[nFresh - 1 - i];
-        for (size_t i = 1; i < nRoots; ++i) list[nFresh + i] = roots[i];
-        size_t pz = 0;  // position of z in the list
-        while (pz < n && list[pz] != z) ++pz;
-        for (size_t i = pz + 1; i < n; ++i) w[k++] = list[i];
-        for (size_t i = 0; i < pz && i < n; ++i) w[k++] = list[i];
-    }
+    const size_t n = h.rootCount + nFresh;
+    const uint32_t firstChild = p.child(z);
+    const size_t k = static_cast<size_t>(p.degree(z)) + n - 1;
     --h.count;
-    h.fresh.clear();
-    h.roots.clear();
     if (k == 0 || h.count == 0) {
+        if (firstChild != kNoCell) {
+            uint32_t e = firstChild;
+            do {
+                p.parent(e) = kNoCell;
+                e = p.right(e);
+            } while (e != firstChild);
+            p.child(z) = kNoCell;
+            p.degree(z) = 0;
+        }
+        h.fresh.clear();
+        h.rootCount = 0;
         h.min = kNoCell;
         return z;
     }
-
     fibcore::growDegreeBound(h);
-    uint32_t* table = fibTable(h, h.D + 1);
+    uint32_t* const table = fibTable(h, h.D + 1);
     unsigned long long used = 0;
-    for (size_t i = 0; i < k; ++i) fibcore::consolidateRoot(p, table, used, w[i]);
+    if (firstChild != kNoCell) {
+        uint32_t e = firstChild;
+        do {
+            const uint32_t next = p.right(e);
+            p.parent(e) = kNoCell;
+            consolidateRootS(p, table, used, e);
+            e = next;
+        } while (e != firstChild);
+        p.child(z) = kNoCell;
+        p.degree(z) = 0;
+    }
+    const uint32_t* const fresh = h.fresh.data();
+    const uint32_t* const roots = h.roots.data();
+    auto rootAt = [&](size_t i) { return i == 0 ? roots[0] : (i <= nFresh ? fresh[nFresh - i] : roots[i - nFresh]); };
+    size_t pz = 0;  // position of z in the root list
+    while (pz < n && rootAt(pz) != z) ++pz;
+    for (size_t i = pz + 1; i < n; ++i) consolidateRootS(p, table, used, rootAt(i));
+    for (size_t i = 0; i < pz && i < n; ++i) consolidateRootS(p, table, used, rootAt(i));
+    h.fresh.clear();
 
     // The new root list in slot order; the first smallest key is the minimum.
     h.min = kNoCell;
     float minKey = 0.0f;
     size_t trees = 0;  // counted here: the portable popcount is a library call
     for (unsigned long long u = used; u != 0; u &= u - 1) ++trees;
-    h.roots.resize(trees);
+    if (h.roots.size() < trees) h.roots.resize(2 * trees);
+    h.rootCount = trees;
     uint32_t* const out = h.roots.data();
     size_t r = 0;
     while (used != 0) {
@@ -120,7 +150,10 @@ void decreaseKeyT(P& p, MazeHeap& h, uint32_t node, float key) {
             p.child(q) = kNoCell;
         } else {
             if (p.child(q) == e) p.child(q) = p.right(e);
-            fibcore::unlink(p, e);
+            uint32_t pred = p.right(e);
+            while (p.right(pred) != e) pred = p.right(pred);
+            p.right(pred) = p.right(e);
+            p.right(e) = e;
         }
         --p.degree(q);
         p.mark(e) = 0;
@@ -144,9 +177,6 @@ void decreaseKeyT(P& p, MazeHeap& h, uint32_t node, float key) {
 
 }  // namespace
 
-void insert(CellLinks& p, MazeHeap& h, uint32_t e) { insertT(p, h, e); }
-uint32_t extractMin(CellLinks& p, MazeHeap& h) { return extractMinT(p, h); }
-void decreaseKey(CellLinks& p, MazeHeap& h, uint32_t node, float key) { decreaseKeyT(p, h, node, key); }
-void insert(SearchLinks& p, MazeHeap& h, uint32_t e) { insertT(p, h, e); }
-uint32_t extractMin(SearchLinks& p, MazeHeap& h) { return extractMinT(p, h); }
-void decreaseKey(SearchLinks& p, MazeHeap& h, uint32_t node, float key) { decreaseKeyT(p, h, node, key); }
+void insert(OpenPool& p, MazeHeap& h, uint32_t e) { insertT(p, h, e); }
+uint32_t extractMin(OpenPool& p, MazeHeap& h) { return extractMinT(p, h); }
+void decreaseKey(OpenPool& p, MazeHeap& h, uint32_t node, float key) { decreaseKeyT(p, h, node, key); }

@@ -1,8 +1,11 @@
 #pragma once
-// The open set of the maze search: a Fibonacci heap and a sorted deque over the
-// layer-0 G-cells, linked by 32-bit cell index. The links and the key live in
-// the first cache line of each GridCell (hLeft .. hMark and key); the rules
-// are those of the public heap (FibCore.h).
+// The open set of the maze search: a Fibonacci heap and a sorted deque whose
+// records sit in a pool of their own, one record per insertion, linked by
+// 32-bit pool slot. A search inserts a few hundred to a few thousand cells, so
+// the records it links are contiguous and stay in the nearest caches, however
+// far apart the cells are on the grid. The rules are those of the public heap
+// (FibCore.h): slots replace the cells one for one, so the same cell comes out
+// of every extraction, ties included.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,19 +15,22 @@
 constexpr uint32_t kNoCell = 0xFFFFFFFFu;
 
 // The heap's root list is kept in two arrays rather than linked through the
-// cells: `roots` in list order from the root (as the last consolidation left
+// records: `roots` in list order from the root (as the last consolidation left
 // it) and `fresh`, the nodes added since, each linked immediately right of the
 // root, so that the list reads roots[0], fresh in reverse, roots[1], ...
 // A consolidation then reads its roots from contiguous memory instead of
-// chasing one cell to find the next. Child lists stay linked in the cells.
+// chasing one record to find the next. Child lists stay linked in the records,
+// circular through the right link only: a child is cut from its list by
+// walking round to its predecessor, which the search rarely needs, and a link
+// writes two records instead of four.
 struct MazeHeap {
     int count = 0;
     int D = -1;
     std::vector<uint32_t> degreeTable;  // sized once for the largest count
     uint32_t min = kNoCell;
-    std::vector<uint32_t> roots;
+    std::vector<uint32_t> roots;  // the first rootCount entries are in use
+    size_t rootCount = 0;
     std::vector<uint32_t> fresh;
-    std::vector<uint32_t> walk;  // scratch of a consolidation
 };
 
 struct MazeQueue {
@@ -39,31 +45,29 @@ inline uint32_t* fibTable(MazeHeap& h, int slots) {
     return h.degreeTable.data();
 }
 
-// Empties both; the cells are not touched.
-inline void resetMazeOpenSet(MazeHeap& h, MazeQueue& q) {
-    h.count = 0;
-    h.D = -1;
-    h.min = kNoCell;
-    h.roots.clear();
-    h.fresh.clear();
-    q.count = 0;
-    q.head = q.tail = kNoCell;
-}
 
-// The search state of one layer-0 G-cell, 48 bytes: the open-set links and
-// key, the stamps, the path cost, estimate and length and the parent's index.
-// The maze search keeps these in their own dense array, so that the cells it
-// touches share cache lines and the whole array stays in cache on large grids.
+// One insertion into the open set, 24 bytes: the key beside the heap or deque
+// links, and the cell it stands for (index x * Y + y). A record is in the heap
+// or in the deque, never both, so the deque's previous link reuses hChild.
+struct OpenRecord {
+    float key;
+    uint32_t hRight;  // (in the deque: next)
+    uint32_t hParent;
+    uint32_t hChild;  // (in the deque: previous)
+    uint32_t cell;
+    uint8_t hDegree;
+    uint8_t hMark;
+    bool inQueue;  // in the deque rather than the heap
+};
+static_assert(sizeof(OpenRecord) == 24, "an open-set record is 24 bytes");
+
+// The search state of one layer-0 G-cell, 32 bytes: the key, the slot of its
+// open-set record while it is open (kNoCell otherwise), the stamps, the path
+// cost, estimate and length and the parent's index. The maze search keeps
+// these in their own dense array.
 struct MazeNode {
     float key = 2147483648.0f;
-    uint32_t hLeft = kNoCell;  // (in the deque: previous)
-    uint32_t hRight = kNoCell;  // (in the deque: next)
-    uint32_t hParent = kNoCell;
-    uint32_t hChild = kNoCell;
-    uint8_t hDegree = 0;
-    uint8_t hMark = 0;
-    bool inOpenSet = false;
-    bool inQueue = false;
+    uint32_t slot = kNoCell;
     int visit = -1;
     int target = -1;
     float g = 0.0f;
@@ -71,36 +75,54 @@ struct MazeNode {
     int length = 0;
     uint32_t parent = kNoCell;
 };
-static_assert(sizeof(MazeNode) == 48, "a search node is 48 bytes");
+static_assert(sizeof(MazeNode) == 32, "a search node is 32 bytes");
 
-// Records linked by 32-bit index for the open set (the policy of FibCore.h):
-// the layer-0 GridCells of the public form and the search's own MazeNodes.
-template <class Cell>
-struct IndexLinks {
+// The pool of open-set records of one search, linked by slot (the policy of
+// FibCore.h). It only grows; a search starts again from slot 0.
+struct OpenPool {
     using Ref = uint32_t;
     static constexpr uint32_t nil = kNoCell;
-    Cell* c;
+    OpenRecord* c = nullptr;
+    uint32_t used = 0;
+    std::vector<OpenRecord> records;
     float key(Ref r) const { return c[r].key; }
     void setKey(Ref r, float k) { c[r].key = k; }
-    Ref& left(Ref r) { return c[r].hLeft; }
+    Ref& left(Ref r) { return c[r].hChild; }
     Ref& right(Ref r) { return c[r].hRight; }
     Ref& parent(Ref r) { return c[r].hParent; }
     Ref& child(Ref r) { return c[r].hChild; }
     uint8_t& degree(Ref r) { return c[r].hDegree; }
     uint8_t& mark(Ref r) { return c[r].hMark; }
+    // A new record for cell with key k; its links are set when it is linked.
+    uint32_t take(uint32_t cell, float k) {
+        if (used == records.size()) {
+            records.resize(records.empty() ? 4096 : 2 * records.size());
+            c = records.data();
+        }
+        OpenRecord& r = c[used];
+        r.key = k;
+        r.cell = cell;
+        return used++;
+    }
 };
-struct GridCell;
-using CellLinks = IndexLinks<GridCell>;
-using SearchLinks = IndexLinks<MazeNode>;
 
-// The heap operations of FibCore.h on a MazeHeap over the layer-0 cells, with
-// the same results: the same node comes out of every extraction and the trees
-// are linked the same way. Found by argument lookup from FibCore's open-set
-// rules, where they take precedence over the generic forms.
-void insert(CellLinks& p, MazeHeap& h, uint32_t e);
-uint32_t extractMin(CellLinks& p, MazeHeap& h);
-// Lowers a node's key (never above its key: the maze search has checked).
-void decreaseKey(CellLinks& p, MazeHeap& h, uint32_t node, float key);
-void insert(SearchLinks& p, MazeHeap& h, uint32_t e);
-uint32_t extractMin(SearchLinks& p, MazeHeap& h);
-void decreaseKey(SearchLinks& p, MazeHeap& h, uint32_t node, float key);
+// Empties the open set and its pool; the cells are not touched.
+inline void resetMazeOpenSet(MazeHeap& h, MazeQueue& q, OpenPool& p) {
+    h.count = 0;
+    h.D = -1;
+    h.min = kNoCell;
+    h.rootCount = 0;
+    h.fresh.clear();
+    q.count = 0;
+    q.head = q.tail = kNoCell;
+    p.used = 0;
+}
+
+// The heap operations of FibCore.h on a MazeHeap over the pool, with the same
+// results: the same record comes out of every extraction and the trees are
+// linked the same way. Found by argument lookup from FibCore's open-set rules,
+// where they take precedence over the generic forms.
+void insert(OpenPool& p, MazeHeap& h, uint32_t e);
+uint32_t extractMin(OpenPool& p, MazeHeap& h);
+// Lowers a record's key (never above its key: the maze search has checked).
+void decreaseKey(OpenPool& p, MazeHeap& h, uint32_t node, float key);

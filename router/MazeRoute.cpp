@@ -3,7 +3,7 @@
 // the price of the old path that bounds it.
 //
 // The open set is a sorted deque plus a Fibonacci heap over the layer-0 cells,
-// linked by cell index (MazeOpenSet.h); popOpenSet and insertQueues keep the
+// their records in a pool linked by slot (MazeOpenSet.h); popOpenSet and insertQueues keep the
 // same rules for the public pointer-linked pair. Cells are
 // never cleared between searches: a cell takes part in the current search only
 // when its visit stamp equals the search stamp, and advancing the stamp makes
@@ -50,6 +50,7 @@ void GlobalRouter::advanceSearchStamp() {
         for (MazeNode& n : mazeNodes) {
             n.visit = -1;
             n.target = -1;
+            n.slot = kNoCell;
         }
     }
 }
@@ -93,7 +94,7 @@ void GlobalRouter::initialTargetSource(TwoPin* twoPin, Net& net, bool single,
     MazeNode* const nodes = mazeNodes.data();
     auto idx = [&](const Point& p) { return static_cast<uint32_t>(graph.cellIdx(p.x, p.y, 0)); };
     auto at = [&](const Point& p) -> GridCell& { return cells[idx(p)]; };
-    SearchLinks links{nodes};
+    OpenPool& pool = mazePool;
     auto seed = [&](uint32_t i, int h) {
         MazeNode& c = nodes[i];
         c.parent = kNoCell;
@@ -102,8 +103,9 @@ void GlobalRouter::initialTargetSource(TwoPin* twoPin, Net& net, bool single,
         c.key = 0.0f;
         c.visit = stamp;
         c.h = h;
-        c.inOpenSet = true;
-        c.inQueue = fibcore::insertOpen(links, mazeQueue, mazeHeap, i);
+        const uint32_t s = pool.take(i, 0.0f);
+        c.slot = s;
+        pool.c[s].inQueue = fibcore::insertOpen(pool, mazeQueue, mazeHeap, s);
     };
 
     if (single) {
@@ -119,7 +121,10 @@ void GlobalRouter::initialTargetSource(TwoPin* twoPin, Net& net, bool single,
         const uint32_t i = idx(p);
         GridCell& c = cells[i];
         if (nodes[i].visit != stamp) {
+            // Reached in this search only through its union-find role: it is
+            // in no open set (its key and length stay as they were).
             nodes[i].visit = stamp;
+            nodes[i].slot = kNoCell;
             c.rank = 0;
             c.ufParent = nullptr;
         }
@@ -159,7 +164,7 @@ void GlobalRouter::initialTargetSource(TwoPin* twoPin, Net& net, bool single,
         MazeNode& c = nodes[idx(p)];
         c.target = stamp;
         c.visit = -1;
-        c.inOpenSet = false;
+        c.slot = kNoCell;
     }
     for (const Point& p : sources) {
         const uint32_t i = idx(p);
@@ -202,7 +207,7 @@ void GlobalRouter::traceBack(TwoPin* twoPin, bool, GridCell* goal, bool) {
     twoPin->pathSize = static_cast<int>(path.size());
     fh_resetheap(heap);
     fh_que_reset(queue);
-    resetMazeOpenSet(mazeHeap, mazeQueue);
+    resetMazeOpenSet(mazeHeap, mazeQueue, mazePool);
 }
 
 void GlobalRouter::traceBackNodes(TwoPin* twoPin, uint32_t goal) {
@@ -245,7 +250,7 @@ void GlobalRouter::traceBackNodes(TwoPin* twoPin, uint32_t goal) {
     twoPin->pathSize = static_cast<int>(path.size());
     fh_resetheap(heap);
     fh_que_reset(queue);
-    resetMazeOpenSet(mazeHeap, mazeQueue);
+    resetMazeOpenSet(mazeHeap, mazeQueue, mazePool);
 }
 
 void GlobalRouter::MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bool) {
@@ -263,7 +268,7 @@ void GlobalRouter::MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bo
         advanceSearchStamp();
         fh_resetheap(heap);
         fh_que_reset(queue);
-        resetMazeOpenSet(mazeHeap, mazeQueue);
+        resetMazeOpenSet(mazeHeap, mazeQueue, mazePool);
         t_mazeKernel.stop();
         add_func(true, twoPin);
     };
@@ -292,24 +297,16 @@ void GlobalRouter::MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bo
     const int toX = twoPin->to.x;
     const int toY = twoPin->to.y;
     const float bend = bendCost;
+    const uint64_t rows = static_cast<uint64_t>(Y);
+    const double invRows = 1.0 / static_cast<double>(Y);
     const long cellCount = static_cast<long>(X) * Y;
-    SearchLinks links{cells};
-    const uint32_t cellLimit = static_cast<uint32_t>(cellCount);
-    const uint32_t rowStep = static_cast<uint32_t>(Y);
-    auto prefetchAround = [&](uint32_t i) {
-        if (i + 1 < cellLimit) __builtin_prefetch(cells + i + 1);
-        if (i >= 1) __builtin_prefetch(cells + i - 1);
-        if (i + rowStep < cellLimit) __builtin_prefetch(cells + i + rowStep);
-        if (i >= rowStep) __builtin_prefetch(cells + i - rowStep);
-    };
-
+    OpenPool& pool = mazePool;
     for (;;) {
-        const uint32_t ci = fibcore::popOpen(links, mazeQueue, mazeHeap);
-        if (ci == kNoCell) break;
+        const uint32_t cs = fibcore::popOpen(pool, mazeQueue, mazeHeap);
+        if (cs == kNoCell) break;
+        const uint32_t ci = pool.c[cs].cell;
         MazeNode* const c = cells + ci;
-        // The four neighbours are read below; start their loads together.
-        prefetchAround(ci);
-        c->inOpenSet = false;
+        c->slot = kNoCell;
         if (c->target == stamp) {
             // The parent chain of a goal runs back to a seed unless an
             // inconsistent reopening closed a loop; such a result is refused and
@@ -323,17 +320,20 @@ void GlobalRouter::MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bo
             add_func(true, twoPin);
             return;
         }
-        const int cx = static_cast<int>(ci / static_cast<uint32_t>(Y));
-        const int cy = static_cast<int>(ci - static_cast<uint32_t>(cx) * Y);
+        // The cell's coordinates from its index, without a division: the
+        // double quotient is off by at most one, which the remainder corrects.
+        uint64_t qx = static_cast<uint64_t>(static_cast<double>(ci) * invRows);
+        if (qx * rows > ci)
+            --qx;
+        else if (ci - qx * rows >= rows)
+            ++qx;
+        const int cx = static_cast<int>(qx);
+        const int cy = static_cast<int>(ci - qx * rows);
         const uint32_t parIdx = c->parent;
         const bool par = parIdx != kNoCell;
-        // The parent's coordinates, from its index.
-        int px = -1, py = -1;
-        if (par) {
-            const uint32_t pi = parIdx;
-            px = static_cast<int>(pi / static_cast<uint32_t>(Y));
-            py = static_cast<int>(pi - static_cast<uint32_t>(px) * Y);
-        }
+        // The parent is a neighbour: the step to a neighbour bends unless it
+        // repeats the step from the parent (going back is never taken).
+        const uint32_t fromParent = ci - parIdx;
         const float cg = c->g;
         const int clen = c->length;
         for (int dir = 0; dir < 4; ++dir) {
@@ -372,7 +372,7 @@ void GlobalRouter::MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bo
             if (!reached)
                 n->h = single ? std::abs(toX - nx) + std::abs(toY - ny) : boxDistance(targetBox, nx, ny);
             float g = cg + edge;
-            if (par && px != nx && py != ny) g += bend;
+            if (par && ni - ci != fromParent) g += bend;
             float f;
             int length;
             if (edge == 0.0f) {
@@ -386,20 +386,24 @@ void GlobalRouter::MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bo
             if (reached && !(f < n->key || (f == n->key && length < n->length))) continue;
             n->parent = ci;
             n->length = length;
-            if (reached && n->inOpenSet) {
+            if (reached && n->slot != kNoCell) {
+                const uint32_t s = n->slot;
                 n->g = g;
-                if (n->inQueue) {
-                    if (!fibcore::replaceInQueue(links, mazeQueue, ni, f))
-                        n->inQueue = fibcore::insertOpen(links, mazeQueue, mazeHeap, ni);
+                if (pool.c[s].inQueue) {
+                    n->key = f;
+                    if (!fibcore::replaceInQueue(pool, mazeQueue, s, f))
+                        pool.c[s].inQueue = fibcore::insertOpen(pool, mazeQueue, mazeHeap, s);
                 } else if (f < n->key) {
-                    decreaseKey(links, mazeHeap, ni, f);
+                    n->key = f;
+                    decreaseKey(pool, mazeHeap, s, f);
                 }
             } else {
                 n->visit = stamp;
                 n->g = g;
                 n->key = f;
-                n->inOpenSet = true;
-                n->inQueue = fibcore::insertOpen(links, mazeQueue, mazeHeap, ni);
+                const uint32_t s = pool.take(ni, f);
+                n->slot = s;
+                pool.c[s].inQueue = fibcore::insertOpen(pool, mazeQueue, mazeHeap, s);
             }
         }
     }

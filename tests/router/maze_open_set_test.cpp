@@ -14,22 +14,20 @@
 namespace {
 
 struct TwoHeaps {
-    std::vector<GridCell> a, b;  // a: public heap, b: maze heap
+    std::vector<GridCell> a;  // the public heap's cells
     fibheap* pub;
     MazeHeap maze;
-    CellLinks links;
+    OpenPool links;  // cell i takes slot i: the cells are inserted in order
     std::vector<bool> inHeap;
-    explicit TwoHeaps(int n) : a(n), b(n), pub(fh_makekeyheap(1, n)), links{nullptr}, inHeap(n, false) {
+    explicit TwoHeaps(int n) : a(n), pub(fh_makekeyheap(1, n)), inHeap(n, false) {
         for (GridCell& c : a) c.node.data = &c;
-        links.c = b.data();
         fibTable(maze, 64);
     }
     ~TwoHeaps() { fh_deleteheap(pub); }
     void insertBoth(int i, float k) {
         a[i].key = k;
-        b[i].key = k;
         fh_insert(pub, &a[i]);
-        insert(links, maze, static_cast<uint32_t>(i));
+        insert(links, maze, links.take(static_cast<uint32_t>(i), k));
         inHeap[i] = true;
     }
     // Extracts from both; returns the index, -1 when both are empty.
@@ -41,7 +39,7 @@ struct TwoHeaps {
             return -1;
         }
         const int ia = static_cast<int>(ca - a.data());
-        EXPECT_EQ(static_cast<int>(ib), ia);
+        EXPECT_EQ(static_cast<int>(links.c[ib].cell), ia);
         inHeap[ia] = false;
         return ia;
     }

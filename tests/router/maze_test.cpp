@@ -346,3 +346,46 @@ TEST(MazeSearch, BoxBeyondTheGridIsKeptInside) {
         EXPECT_LT(s.y + (s.hori == 0), 3);
     }
 }
+
+// Pins P(0,0), Q(4,0) and R(2,4) meet at a Steiner point S(2,0): the search for
+// S-R starts from P and Q and crosses S, a cell it reaches only as an end of
+// the other connections. What an earlier search left in S's open-set state
+// must not matter (it would name a record of the current search).
+struct SteinerNet {
+    Net net;
+    TwoPin* sr = nullptr;
+    SteinerNet() {
+        net.twopin.reserve(3);
+        net.pin2D = {Point(0, 0, 0), Point(4, 0, 0), Point(2, 4, 0)};
+        addConnection(net, Point(0, 0, 0), Point(2, 0, 0)).path = {RPoint(0, 0, 0, 1), RPoint(1, 0, 0, 1)};
+        addConnection(net, Point(2, 0, 0), Point(4, 0, 0)).path = {RPoint(2, 0, 0, 1), RPoint(3, 0, 0, 1)};
+        sr = &addConnection(net, Point(2, 0, 0), Point(2, 4, 0));
+        // A detour, so that the bound lets the search through S.
+        sr->path = {RPoint(2, 0, 0, 0), RPoint(2, 1, 0, 1), RPoint(3, 1, 0, 0),
+                    RPoint(3, 2, 0, 0), RPoint(3, 3, 0, 0), RPoint(2, 4, 0, 1)};
+    }
+};
+
+TEST(MazeSearch, SteinerCellIgnoresTheOpenSetStateOfAnEarlierSearch) {
+    BoundingBox box = boxOf(0, 0, 5, 5);
+    auto fresh = makeRouter(6, 6, 1.0f, 0.5f, 1.0f);
+    SteinerNet a;
+    fresh->MultiMaze(a.sr, 100, box, true);
+    ASSERT_FALSE(a.sr->path.empty());
+
+    auto stale = makeRouter(6, 6, 1.0f, 0.5f, 1.0f);
+    SteinerNet warm;
+    stale->MultiMaze(warm.sr, 100, box, true);  // sizes the search state
+    for (uint32_t slot : {0u, 1u, kNoCell - 1}) {
+        SteinerNet b;
+        MazeNode& s = stale->mazeNodes[static_cast<size_t>(stale->graph.cellIdx(2, 0, 0))];
+        s.slot = slot;
+        s.key = 100.0f;  // left open at a high key by a search of another net
+        stale->MultiMaze(b.sr, 100, box, true);
+        expectPath(b.sr->path, a.sr->path);
+        EXPECT_EQ(b.sr->from, a.sr->from);
+        EXPECT_EQ(b.sr->to, a.sr->to);
+        EXPECT_EQ(stale->mazeHeap.count, 0);
+        EXPECT_EQ(stale->mazeQueue.count, 0);
+    }
+}
