@@ -61,8 +61,15 @@ void virtualOverflow(GlobalRouter& r, int& total, int& largest) {
     if (r.placement.virtualDemandScale > 0) total = r.getVirtualOF(largest);
 }
 
-// Grows the box by e on each enabled side across the dominant overflow: in x
-// when the path overflows more vertically, else in y.
+}  // namespace
+
+int mazeLotteryThreshold(std::size_t pathSteps, int overflow) {
+    const int L = static_cast<int>(std::sqrt(static_cast<float>(pathSteps)));
+    return 7000 / L + 3500 + (-500) / overflow;
+}
+
+int boxGrowthStep(int rerouteCount) { return 30 / rerouteCount + 5; }
+
 void growBox(BoundingBox& box, int hOF, int vOF, int e, int X, int Y) {
     if (hOF < vOF) {
         if (box.growRight) box.upper.x = std::min(box.upper.x + e, X - 1);
@@ -72,15 +79,6 @@ void growBox(BoundingBox& box, int hOF, int vOF, int e, int X, int Y) {
         if (box.growDown) box.lower.y = std::max(box.lower.y - e, 0);
     }
 }
-
-}  // namespace
-
-int mazeLotteryThreshold(std::size_t pathSteps, int overflow) {
-    const int L = static_cast<int>(std::sqrt(static_cast<float>(pathSteps)));
-    return 7000 / L + 3500 + (-500) / overflow;
-}
-
-int boxGrowthStep(int rerouteCount) { return 30 / rerouteCount + 5; }
 
 int fastMazeMaxLength(int manhattan, int c) {
     return static_cast<int>(manhattan * (std::atan(3.0 * c) + 1.0) + 2.0);

@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "database/Timer.h"
+#include "router/FastSchedule.h"
 #include "router/GlobalRouter.h"
 
 void GlobalRouter::fastRouting3D(std::vector<Net>&, std::vector<Order>& orders, controlGR& control) {
@@ -47,15 +48,8 @@ void GlobalRouter::fastRouting3D(std::vector<Net>&, std::vector<Order>& orders, 
             if (hOF + vOF == 0) continue;
 
             tp->ripupCount += 1;
-            const int e = 30 / tp->ripupCount + 5;
             BoundingBox& box = tp->box;
-            if (hOF < vOF) {
-                if (box.growRight) box.upper.x = std::min(box.upper.x + e, X - 1);
-                if (box.growLeft) box.lower.x = std::max(box.lower.x - e, 0);
-            } else {
-                if (box.growUp) box.upper.y = std::min(box.upper.y + e, Y - 1);
-                if (box.growDown) box.lower.y = std::max(box.lower.y - e, 0);
-            }
+            growBox(box, hOF, vOF, boxGrowthStep(tp->ripupCount), X, Y);
 
             Net& net = *tp->parNet;
             RipUp3D(tp->path, net);
