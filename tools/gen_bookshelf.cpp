@@ -48,6 +48,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/ArgParse.h"
+
 namespace {
 
 struct Rng {
@@ -77,16 +79,6 @@ struct Options {
     long long tileW = 48, tileH = 48, originX = 0, originY = 0;
     std::string out, name = "design";
 };
-
-bool parseInt(const char* s, long long lo, long long hi, long long& v) {
-    if (!s || !*s) return false;
-    char* end = nullptr;
-    errno = 0;
-    long long x = std::strtoll(s, &end, 10);
-    if (errno != 0 || *end != '\0' || x < lo || x > hi) return false;
-    v = x;
-    return true;
-}
 
 int usageError(const std::string& msg) {
     std::fprintf(stderr, "gen_bookshelf: %s\n%s", msg.c_str(), kUsage);

@@ -26,6 +26,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "common/ArgParse.h"
+
 namespace {
 
 struct Rng {
@@ -64,16 +66,6 @@ const char* kUsage =
     "  --tracks T       tracks of a regular layer (default: sized from the nets' demand)\n"
     "  --out FILE       output file (default: standard output)\n"
     "  --help           this text\n";
-
-bool parseInt(const char* s, long long lo, long long hi, long long& v) {
-    if (!s || !*s) return false;
-    char* end = nullptr;
-    errno = 0;
-    long long x = std::strtoll(s, &end, 10);
-    if (errno != 0 || *end != '\0' || x < lo || x > hi) return false;
-    v = x;
-    return true;
-}
 
 int usageError(const std::string& msg) {
     std::fprintf(stderr, "gen_ispd: %s\n%s", msg.c_str(), kUsage);
