@@ -14,19 +14,13 @@
 #include "router/fib.h"
 #include "router/MazeOpenSet.h"
 
-// One G-cell on one layer: the maze search's node record, 128 bytes. The first
-// 64 bytes are all that a maze step touches: the key beside the index links of
-// the search's open set (hLeft .. hMark, see MazeOpenSet.h) and the search
-// state. The second line serves the trace-back and the pointer-linked public
-// heap (fib.h).
+// One G-cell on one layer: the node record of the searches over the whole
+// grid (the 3D kernels, the public heap of fib.h) and the union-find of the 2D
+// maze search, 128 bytes: the search state and coordinates in the first 64
+// bytes, the public heap's links in the second line. (The 2D maze
+// search keeps its own search state in MazeNode, see MazeOpenSet.h.)
 struct alignas(64) GridCell {
     float key = 2147483648.0f;
-    uint32_t hLeft = kNoCell;    // open-set links by cell index (in the deque: previous)
-    uint32_t hRight = kNoCell;   // (in the deque: next)
-    uint32_t hParent = kNoCell;
-    uint32_t hChild = kNoCell;
-    uint8_t hDegree = 0;
-    uint8_t hMark = 0;
     bool inOpenSet = false;
     bool inQueue = false;  // in the deque rather than the heap
     int visit = -1;        // search stamp of the search that reached it
