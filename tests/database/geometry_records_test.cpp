@@ -5,13 +5,17 @@
 #include "database/Geometry.h"
 #include "database/NetDB.h"
 
-TEST(Geometry, PointEqualityAndDistanceIgnoreLayer) {
+TEST(Geometry, PointEqualityDistanceAndHashIgnoreLayer) {
     Point a(3, 4, 0), b(3, 4, 5), c(6, 0, 1);
     EXPECT_TRUE(a == b);
     EXPECT_FALSE(a != b);
     EXPECT_EQ(a.distance(b), 0);
     EXPECT_EQ(a.distance(c), 7);
     EXPECT_TRUE(a != c);
+    // The hash of a routing point wraps and ignores the layer too.
+    RPointHash h;
+    EXPECT_EQ(h(RPoint(2, 3, 0, 1)), h(RPoint(2, 3, 7, 1)));
+    EXPECT_EQ(h(RPoint(2, 3, 0, 1)), static_cast<size_t>(1 + 9 + 12000));
 }
 
 TEST(Geometry, BoundingBoxGrowthInsideAndDistance) {
@@ -101,10 +105,4 @@ TEST(Records, OrderSortsByKeyThenLongerSpan) {
     EXPECT_EQ(v[0].twopin, &c);
     EXPECT_EQ(v[1].twopin, &b);
     EXPECT_EQ(v[2].twopin, &a);
-}
-
-TEST(Records, RPointHashWrapsAndIgnoresLayer) {
-    RPointHash h;
-    EXPECT_EQ(h(RPoint(2, 3, 0, 1)), h(RPoint(2, 3, 7, 1)));
-    EXPECT_EQ(h(RPoint(2, 3, 0, 1)), static_cast<size_t>(1 + 9 + 12000));
 }

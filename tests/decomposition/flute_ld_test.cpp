@@ -18,9 +18,9 @@ protected:
 
 }  // namespace
 
-TEST_F(FluteLowDegree, TwoPinsJoinAtTheSecondPin) {
-    int x[] = {7, 2}, y[] = {1, 5};
-    Tree t = flute(2, x, y, 3);
+TEST_F(FluteLowDegree, TwoPinsJoinAtTheSecondPinThreeAtTheMedianPoint) {
+    int x2[] = {7, 2}, y2[] = {1, 5};
+    Tree t = flute(2, x2, y2, 3);
     EXPECT_EQ(t.degree, 2);
     EXPECT_EQ(t.length, 9);
     EXPECT_EQ(t.nodes[0].x, 7);
@@ -28,11 +28,8 @@ TEST_F(FluteLowDegree, TwoPinsJoinAtTheSecondPin) {
     EXPECT_EQ(t.nodes[0].neighbour, 1);
     EXPECT_EQ(t.nodes[1].neighbour, 1);
     delete[] t.nodes;
-}
-
-TEST_F(FluteLowDegree, ThreePinsMeetAtTheMedianPoint) {
     int x[] = {10, 0, 4}, y[] = {3, 8, 0};
-    Tree t = flute(3, x, y, 3);
+    t = flute(3, x, y, 3);
     EXPECT_EQ(t.length, 10 + 8);
     EXPECT_EQ(t.nodes[3].x, 4);
     EXPECT_EQ(t.nodes[3].y, 3);
