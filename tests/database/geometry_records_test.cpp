@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "database/Geometry.h"
 #include "database/NetDB.h"
@@ -58,14 +59,10 @@ TEST(Records, CopiedTwoPinIsUnrouted) {
     t.box.Bondary(1, 2);
 
     TwoPin c(t);
-    EXPECT_EQ(c.from.x, 1);
-    EXPECT_EQ(c.to.z, 1);
-    EXPECT_EQ(c.fromPin, 3);
-    EXPECT_EQ(c.toPin, 5);
-    EXPECT_EQ(c.overflow, 7);
-    EXPECT_EQ(c.rerouteMethod, 2);
+    // Everything but the routing state is copied.
+    EXPECT_EQ((std::vector<int>{c.from.x, c.to.z, c.fromPin, c.toPin, c.overflow, c.rerouteMethod, c.ripupCount}),
+              (std::vector<int>{1, 1, 3, 5, 7, 2, 0}));
     EXPECT_EQ(c.parNet, &net);
-    EXPECT_EQ(c.ripupCount, 0);
     EXPECT_TRUE(c.needRouting);
     EXPECT_TRUE(c.path.empty());
     EXPECT_EQ(c.box.upper.x, -1);

@@ -137,14 +137,10 @@ TEST(RuleReader, EveryKeywordCommentsAndRepeats) {
         "  #WIRE_PITCH = 9 skipped whole\n"
         "WIRE_WIDTH = 0.45\n",
         &echo);
-    EXPECT_FLOAT_EQ(drc.WIRE_WIDTH, 0.45f);
-    EXPECT_FLOAT_EQ(drc.WIRE_SPACE, 0.6f);
-    EXPECT_FLOAT_EQ(drc.VIA_BOTTOM_HALF, 0.31f);
-    EXPECT_FLOAT_EQ(drc.VIA_MIDDLE_HALF, 0.22f);
-    EXPECT_FLOAT_EQ(drc.VIA_TOP_HALF, 0.33f);
-    EXPECT_FLOAT_EQ(drc.WIRE_PITCH, 1.25f);
-    EXPECT_FLOAT_EQ(drc.PIN_WIDTH, 0.7f);
-    EXPECT_FLOAT_EQ(drc.PIN_HEIGHT, 0.8f);
+    const float got[] = {drc.WIRE_WIDTH, drc.WIRE_SPACE, drc.VIA_BOTTOM_HALF, drc.VIA_MIDDLE_HALF,
+                         drc.VIA_TOP_HALF, drc.WIRE_PITCH, drc.PIN_WIDTH, drc.PIN_HEIGHT};
+    const float want[] = {0.45f, 0.6f, 0.31f, 0.22f, 0.33f, 1.25f, 0.7f, 0.8f};
+    for (int i = 0; i < 8; ++i) EXPECT_FLOAT_EQ(got[i], want[i]) << "value " << i;
     EXPECT_TRUE(drc.USE_BOTTOM_LAYER);
     EXPECT_EQ(drc.dbu, 1000);
     EXPECT_FLOAT_EQ(drc.metal1Pitch, 0.92f);
