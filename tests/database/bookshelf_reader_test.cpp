@@ -143,8 +143,7 @@ TEST(BookshelfReader, HandMadeSet) {
     EXPECT_EQ(db.cells[3].type, 1);
     EXPECT_EQ(db.cells[4].type, 2);
     // .pl values truncated.
-    EXPECT_EQ(db.cells[0].xlow, 120);
-    EXPECT_EQ(db.cells[0].ylow, 205);
+    EXPECT_EQ((std::vector<int>{db.cells[0].xlow, db.cells[0].ylow}), (std::vector<int>{120, 205}));
     // Tracks: 41 / 2 is 20.
     EXPECT_EQ(db.hTracks, (std::vector<int>{20, 0}));
     EXPECT_EQ(db.vTracks, (std::vector<int>{0, 20}));
@@ -160,28 +159,19 @@ TEST(BookshelfReader, HandMadeSet) {
     ASSERT_EQ(db.netInfos.size(), 2u);
     const auto& n0 = db.netInfos[0].pins;
     ASSERT_EQ(n0.size(), 3u);
-    EXPECT_EQ(n0[0].xOffset, 4);
-    EXPECT_EQ(n0[0].yOffset, 1);
-    EXPECT_EQ(n0[1].xOffset, 0);  // -1.7 + 0.5 + 1 = -0.2
-    EXPECT_EQ(n0[2].cell, 5);
     const auto& n1 = db.netInfos[1].pins;
-    EXPECT_EQ(n1[0].xOffset, 1);
-    EXPECT_EQ(n1[0].yOffset, 3);
-    EXPECT_EQ(n1[1].xOffset, 60);
+    // n0: -1.7 + 0.5 + 1 = -0.2 truncates to 0.
+    EXPECT_EQ((std::vector<int>{n0[0].xOffset, n0[0].yOffset, n0[1].xOffset, n0[2].cell}), (std::vector<int>{4, 1, 0, 5}));
+    EXPECT_EQ((std::vector<int>{n1[0].xOffset, n1[0].yOffset, n1[1].xOffset}), (std::vector<int>{1, 3, 60}));
     // Rows.
     ASSERT_EQ(db.rows.size(), 2u);
-    EXPECT_EQ(db.rows[1].y, 210);
-    EXPECT_EQ(db.rows[1].siteWidth, 2);
-    EXPECT_EQ(db.rows[1].siteSpacing, 2);
+    EXPECT_EQ((std::vector<int>{db.rows[1].y, db.rows[1].siteWidth, db.rows[1].siteSpacing}), (std::vector<int>{210, 2, 2}));
     // Capacity adjustments: the .route entry equal to its default is dropped, the
     // other kept first; then the eight edges that o3 closes (the clipping of a
     // blockage over the die corner is pinned in capacity_adjust_test.cpp).
     ASSERT_EQ(db.adjLocate.size(), 9u);
-    EXPECT_EQ(db.adjLocate[0].hori, 0);
-    EXPECT_EQ(db.adjLocate[0].x, 3);
-    EXPECT_EQ(db.adjLocate[0].y, 1);
-    EXPECT_EQ(db.adjLocate[0].z, 1);
-    EXPECT_EQ(db.adjCapacity[0], 5);
+    const RPoint& a0 = db.adjLocate[0];
+    EXPECT_EQ((std::vector<int>{a0.hori, a0.x, a0.y, a0.z, db.adjCapacity[0]}), (std::vector<int>{0, 3, 1, 1, 5}));
     // Console: every file named once; the provisional pin count, taken with
     // every object at (0, 0) left of the origin, prints "ERROR" per pin.
     EXPECT_EQ(r.out.rfind("read ", 0), 0u);
@@ -209,37 +199,28 @@ TEST(BookshelfReader, RealContestFiles) {
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(out.find("fail in route"), std::string::npos);
 
-    EXPECT_EQ(db.gridX, 321);
-    EXPECT_EQ(db.gridY, 518);
-    EXPECT_EQ(db.layerNum, 9);
+    EXPECT_EQ((std::vector<int>{db.gridX, db.gridY, db.layerNum, db.tileW, db.tileH, db.originX}),
+              (std::vector<int>{321, 518, 9, 32, 40, 0}));
     EXPECT_EQ(db.vCap, (std::vector<int>{0, 40, 0, 40, 0, 48, 0, 48, 0}));
     EXPECT_EQ(db.hCap, (std::vector<int>{0, 0, 40, 0, 48, 0, 48, 0, 48}));
     EXPECT_EQ(db.pitch, (std::vector<int>{2, 2, 2, 2, 4, 4, 4, 8, 8}));
     EXPECT_EQ(db.vTracks, (std::vector<int>{0, 20, 0, 20, 0, 12, 0, 6, 0}));
     EXPECT_EQ(db.totalVerticalTracks, 58);
     EXPECT_EQ(db.totalHorizontalTracks, 20 + 12 + 12 + 6);
-    EXPECT_EQ(db.tileW, 32);
-    EXPECT_EQ(db.tileH, 40);
-    EXPECT_EQ(db.originX, 0);
     EXPECT_TRUE(db.adjLocate.empty());
     // Every NI terminal's pins on layer 5.
     for (int p = 0; p < 16392; ++p) ASSERT_EQ(db.cells[static_cast<size_t>(506383 + p)].pinLayer, 4) << p;
     EXPECT_EQ(db.cells[506097].blockedLayers, (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(db.cells[506382].blockedLayers.size(), 4u);
     ASSERT_EQ(db.cells[506097].shapes.size(), 666u);
-    EXPECT_EQ(db.cells[506097].shapes[0].x, 3798);
-    EXPECT_EQ(db.cells[506097].shapes[0].y, 81);
-    EXPECT_EQ(db.cells[506097].shapes[0].w, 413);
-    EXPECT_EQ(db.cells[506097].shapes[0].h, 9);
+    const auto& sh = db.cells[506097].shapes[0];
+    EXPECT_EQ((std::vector<int>{sh.x, sh.y, sh.w, sh.h}), (std::vector<int>{3798, 81, 413, 9}));
     int shaped = 0;
     for (const placeCell& c : db.cells) shaped += !c.shapes.empty();
     EXPECT_EQ(shaped, 22);
     ASSERT_EQ(db.rows.size(), 2294u);
-    EXPECT_EQ(db.rows[0].y, 18);
-    EXPECT_EQ(db.rows[0].height, 9);
-    EXPECT_EQ(db.rows[0].x, 18);
-    EXPECT_EQ(db.rows[0].numSites, 10208);
-    EXPECT_EQ(db.rows[1].y, 27);
+    EXPECT_EQ((std::vector<int>{db.rows[0].y, db.rows[0].height, db.rows[0].x, db.rows[0].numSites, db.rows[1].y}),
+              (std::vector<int>{18, 9, 18, 10208, 27}));
 
     // The shaped macros are absolute, so they reduce capacities without a placement.
     adjust_capacity(db.cells, db);
@@ -253,7 +234,7 @@ TEST(BookshelfReader, RealContestFiles) {
     }
 }
 
-TEST(BookshelfReader, RefusesMalformedNodes) {
+TEST(BookshelfReader, RefusesMalformedFilesWithFileAndLine) {
     const std::string nodes = baseSet()["d.nodes"];
     expectRefused("d.nodes", "UCLA nodes 1.0\n  o0 4 6\nNumNodes : 1\nNumTerminals : 0\n", "d\\.nodes:2: .*before the NumNodes");
     expectRefused("d.nodes", nodes + "  p2 1 1\n", "d\\.nodes:11: more object lines than the 6 of NumNodes");
@@ -263,10 +244,6 @@ TEST(BookshelfReader, RefusesMalformedNodes) {
     expectRefused("d.nodes", replaced("d.nodes", "o1 2 6", "o1 2.5 6"), "d\\.nodes:6: the width of an object is not an integer");
     expectRefused("d.nodes", replaced("d.nodes", "NumNodes : 6", "NumNodes : 999999999"),
                   "d\\.nodes:3: the node count 999999999 is larger than the file can hold");
-}
-
-TEST(BookshelfReader, RefusesMalformedNets) {
-    const std::string nets = baseSet()["d.nets"];
     expectRefused("d.nets", "NetDegree : 1 a\n  o0 I : 0 0\nNumNets : 1\nNumPins : 1\n",
                   "d\\.nets:1: a net block before the NumNets");
     expectRefused("d.nets", replaced("d.nets", "NumNets : 2\n", "NumNets : 1\n"), "d\\.nets:9: more net blocks than the 1");
@@ -285,9 +262,6 @@ TEST(BookshelfReader, RefusesMalformedNets) {
     // The direction keeps its own "ERROR" line on standard output and ends the run.
     expectRefused("d.nets", replaced("d.nets", "o1 O", "o1 B"), "d\\.nets:7: the pin direction must be I or O");
     expectRefused("d.nets", replaced("d.nets", "o1 O", "o1 B"), "ERROR: Parser 641 tmpChar=B\n");
-}
-
-TEST(BookshelfReader, RefusesMalformedPlacementAndRows) {
     expectRefused("d.pl", replaced("d.pl", "o2 150 250", "o2 150 abc"), "d\\.pl:4: the y of an object is not a finite number");
     expectRefused("d.pl", replaced("d.pl", "o2 150 250", "o9 150 250"), "d\\.pl:4: object \"o9\" is beyond");
     expectRefused("d.pl", replaced("d.pl", "o2 150 250", "o2 1e12 250"), "d\\.pl:4: the position of the object does not fit");
@@ -296,9 +270,6 @@ TEST(BookshelfReader, RefusesMalformedPlacementAndRows) {
     expectRefused("d.scl", "UCLA scl 1.0\nCoordinate : 1\n", "d\\.scl:2: a Coordinate entry before the NumRows");
     expectRefused("d.scl", replaced("d.scl", "Height : 10\n  Sitewidth : 2", "Height : 10\n  Sitewidth : x"),
                   "d\\.scl:15: the site width is not an integer");
-}
-
-TEST(BookshelfReader, RefusesMalformedRouteAndShapes) {
     expectRefused("d.route", replaced("d.route", "  o3 2 1 2", "  o3 2 1 3"), "d\\.route:16: the blocked layer 3 is outside 1..2");
     expectRefused("d.route", replaced("d.route", "  o3 2 1 2", "  o3 2 0 2"), "d\\.route:16: the blocked layer 0 is outside 1..2");
     expectRefused("d.route", replaced("d.route", "  p1 2", "  p2 2"), "d\\.route:13: object \"p2\" is beyond the 2 p objects");

@@ -51,24 +51,43 @@ using Edges = std::map<std::tuple<int, int, int, int>, int>;
 
 }  // namespace
 
-TEST(CapacityAdjust, ProportionalToTheCoveredCrossSectionInWholeTracks) {
-    // Half of column 0 across the row boundaries at 100 and 200: 40 units,
-    // pitch 2 -> 20 units, 10 tracks, on the two vertical edges crossed.
-    NetDB db = grid(100, 40, 40, 2);
-    EXPECT_EQ(adjusted(db, {blocker(10, 50, 50, 200)}), (Edges{{{0, 0, 0, 0}, 10}, {{0, 0, 1, 0}, 10}}));
-    // 14 units half covered leave 7, rounded down to 6 units, 3 tracks.
-    db = grid(100, 14, 14, 2);
-    EXPECT_EQ(adjusted(db, {blocker(10, 150, 50, 100)}), (Edges{{{0, 0, 1, 0}, 3}}));
-    // The whole column: nothing left.
-    db = grid(100, 40, 40, 2);
-    EXPECT_EQ(adjusted(db, {blocker(0, 150, 100, 100)}), (Edges{{{0, 0, 1, 0}, 0}}));
-    // Even 1 DBU of 100 costs a track: 38 units, 19 tracks.
-    db = grid(100, 40, 40, 2);
-    EXPECT_EQ(adjusted(db, {blocker(10, 150, 1, 100)}), (Edges{{{0, 0, 1, 0}, 19}}));
-    // The share is taken in double: 22 * (15.0 / 22) falls just below 15 and
-    // truncates to 14.
-    db = grid(22, 22, 22, 1);
-    EXPECT_EQ(adjusted(db, {blocker(1, 30, 7, 22)}), (Edges{{{0, 0, 1, 0}, 14}}));
+TEST(CapacityAdjust, CoveredCrossSectionInWholeTracksWithinTheDie) {
+    struct Case {
+        const char* what;
+        NetDB db;
+        std::vector<placeCell> cells;
+        Edges want;
+    };
+    const std::vector<Case> cases = {
+        {"half of column 0 across the row boundaries at 100 and 200: 40 units, pitch 2 -> 20 units, 10 tracks",
+         grid(100, 40, 40, 2), {blocker(10, 50, 50, 200)}, {{{0, 0, 0, 0}, 10}, {{0, 0, 1, 0}, 10}}},
+        {"14 units half covered leave 7, rounded down to 6 units, 3 tracks",
+         grid(100, 14, 14, 2), {blocker(10, 150, 50, 100)}, {{{0, 0, 1, 0}, 3}}},
+        {"the whole column: nothing left", grid(100, 40, 40, 2), {blocker(0, 150, 100, 100)}, {{{0, 0, 1, 0}, 0}}},
+        {"even 1 DBU of 100 costs a track: 38 units, 19 tracks",
+         grid(100, 40, 40, 2), {blocker(10, 150, 1, 100)}, {{{0, 0, 1, 0}, 19}}},
+        {"the share is taken in double: 22 * (15.0 / 22) falls just below 15 and truncates to 14",
+         grid(22, 22, 22, 1), {blocker(1, 30, 7, 22)}, {{{0, 0, 1, 0}, 14}}},
+        {"lower side exactly on the boundary between rows 2 and 3: that edge only",
+         grid(100, 40, 40, 2), {blocker(10, 300, 50, 50)}, {{{0, 0, 2, 0}, 10}}},
+        {"within one row on a vertical layer: no vertical edge is crossed",
+         grid(100, 40, 40, 2), {blocker(10, 310, 50, 80)}, {}},
+        {"a horizontal layer: the y-extent across the column boundaries crossed",
+         grid(100, 40, 40, 2), {blocker(50, 210, 100, 50, {1})}, {{{1, 0, 2, 1}, 10}}},
+        {"a blocked layer without tracks changes nothing", grid(100, 0, 40, 2), {blocker(10, 50, 50, 200, {0})}, {}},
+        {"wholly left of, below, right of and above the die, or empty",
+         grid(100, 40, 40, 2),
+         {blocker(-500, 150, 100, 100), blocker(10, -900, 50, 500), blocker(400, 150, 100, 100),
+          blocker(10, 600, 50, 300), blocker(10, 150, 0, 100)},
+         {}},
+        {"partly outside: clipped to the die, [0, 50] of column 0",
+         grid(100, 40, 40, 2), {blocker(-50, 150, 100, 100)}, {{{0, 0, 1, 0}, 10}}},
+        {"over the top right corner: [350, 400] of the last column, across the last row boundary",
+         grid(100, 40, 40, 2), {blocker(350, 450, 500, 500)}, {{{0, 3, 4, 0}, 10}}},
+        {"above the last row boundary: the die's own edges carry no edge",
+         grid(100, 40, 40, 2), {blocker(350, 550, 500, 500)}, {}},
+    };
+    for (Case c : cases) EXPECT_EQ(adjusted(c.db, c.cells), c.want) << c.what;
 }
 
 TEST(CapacityAdjust, StretchesOfOneEdgeAreMerged) {
@@ -86,39 +105,6 @@ TEST(CapacityAdjust, StretchesOfOneEdgeAreMerged) {
     placeCell shaped = blocker(0, 0, 400, 600);
     shaped.shapes = {{20, 150, 10, 100}, {25, 150, 10, 100}};
     EXPECT_EQ(covered({shaped}), 15);
-}
-
-TEST(CapacityAdjust, BoundariesRowsAndDirections) {
-    NetDB db = grid(100, 40, 40, 2);
-    // Lower side exactly on the boundary between rows 2 and 3: the edge between
-    // them is crossed, and only that one.
-    EXPECT_EQ(adjusted(db, {blocker(10, 300, 50, 50)}), (Edges{{{0, 0, 2, 0}, 10}}));
-    // Within one row on a vertical layer: no vertical edge is crossed.
-    db = grid(100, 40, 40, 2);
-    EXPECT_TRUE(adjusted(db, {blocker(10, 310, 50, 80)}).empty());
-    // A horizontal layer: the y-extent across the column boundaries crossed.
-    db = grid(100, 40, 40, 2);
-    EXPECT_EQ(adjusted(db, {blocker(50, 210, 100, 50, {1})}), (Edges{{{1, 0, 2, 1}, 10}}));
-    // A blocked layer without tracks changes nothing.
-    db = grid(100, 0, 40, 2);
-    EXPECT_TRUE(adjusted(db, {blocker(10, 50, 50, 200, {0})}).empty());
-}
-
-TEST(CapacityAdjust, OutsideTheDieNeverRaisesACapacity) {
-    NetDB db = grid(100, 40, 40, 2);
-    // Wholly left of, below, right of and above the die.
-    EXPECT_TRUE(adjusted(db, {blocker(-500, 150, 100, 100), blocker(10, -900, 50, 500), blocker(400, 150, 100, 100),
-                              blocker(10, 600, 50, 300), blocker(10, 150, 0, 100)})
-                    .empty());
-    // Partly outside: clipped to the die, [0, 50] of column 0.
-    db = grid(100, 40, 40, 2);
-    EXPECT_EQ(adjusted(db, {blocker(-50, 150, 100, 100)}), (Edges{{{0, 0, 1, 0}, 10}}));
-    // Over the top right corner: [350, 400] of the last column, across the
-    // last row boundary; the die's own edges carry no edge.
-    db = grid(100, 40, 40, 2);
-    EXPECT_EQ(adjusted(db, {blocker(350, 450, 500, 500)}), (Edges{{{0, 3, 4, 0}, 10}}));
-    db = grid(100, 40, 40, 2);
-    EXPECT_TRUE(adjusted(db, {blocker(350, 550, 500, 500)}).empty());
 }
 
 TEST(CapacityAdjust, OneEntryWithTheSmallerCapacityWhereAnAdjustmentAlreadyIs) {

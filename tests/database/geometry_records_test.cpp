@@ -1,17 +1,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "database/Geometry.h"
 #include "database/NetDB.h"
 
-TEST(Geometry, PointEqualityAndDistanceIgnoreLayer) {
+TEST(Geometry, PointEqualityDistanceAndHashIgnoreLayer) {
     Point a(3, 4, 0), b(3, 4, 5), c(6, 0, 1);
     EXPECT_TRUE(a == b);
     EXPECT_FALSE(a != b);
     EXPECT_EQ(a.distance(b), 0);
     EXPECT_EQ(a.distance(c), 7);
     EXPECT_TRUE(a != c);
+    // The hash of a routing point wraps and ignores the layer too.
+    RPointHash h;
+    EXPECT_EQ(h(RPoint(2, 3, 0, 1)), h(RPoint(2, 3, 7, 1)));
+    EXPECT_EQ(h(RPoint(2, 3, 0, 1)), static_cast<size_t>(1 + 9 + 12000));
 }
 
 TEST(Geometry, BoundingBoxGrowthInsideAndDistance) {
@@ -54,14 +59,10 @@ TEST(Records, CopiedTwoPinIsUnrouted) {
     t.box.Bondary(1, 2);
 
     TwoPin c(t);
-    EXPECT_EQ(c.from.x, 1);
-    EXPECT_EQ(c.to.z, 1);
-    EXPECT_EQ(c.fromPin, 3);
-    EXPECT_EQ(c.toPin, 5);
-    EXPECT_EQ(c.overflow, 7);
-    EXPECT_EQ(c.rerouteMethod, 2);
+    // Everything but the routing state is copied.
+    EXPECT_EQ((std::vector<int>{c.from.x, c.to.z, c.fromPin, c.toPin, c.overflow, c.rerouteMethod, c.ripupCount}),
+              (std::vector<int>{1, 1, 3, 5, 7, 2, 0}));
     EXPECT_EQ(c.parNet, &net);
-    EXPECT_EQ(c.ripupCount, 0);
     EXPECT_TRUE(c.needRouting);
     EXPECT_TRUE(c.path.empty());
     EXPECT_EQ(c.box.upper.x, -1);
@@ -101,10 +102,4 @@ TEST(Records, OrderSortsByKeyThenLongerSpan) {
     EXPECT_EQ(v[0].twopin, &c);
     EXPECT_EQ(v[1].twopin, &b);
     EXPECT_EQ(v[2].twopin, &a);
-}
-
-TEST(Records, RPointHashWrapsAndIgnoresLayer) {
-    RPointHash h;
-    EXPECT_EQ(h(RPoint(2, 3, 0, 1)), h(RPoint(2, 3, 7, 1)));
-    EXPECT_EQ(h(RPoint(2, 3, 0, 1)), static_cast<size_t>(1 + 9 + 12000));
 }

@@ -60,21 +60,17 @@ NetDB tinyDesign() {
     return db;
 }
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) out.push_back(line);
-    return out;
-}
-
 void expectSameLines(const std::string& expectedPath, const std::string& actualPath) {
-    const std::vector<std::string> want = lines(readWholeFile(expectedPath));
-    const std::vector<std::string> got = lines(readWholeFile(actualPath));
-    ASSERT_FALSE(want.empty()) << expectedPath;
-    for (size_t i = 0; i < want.size() && i < got.size(); ++i)
-        EXPECT_EQ(got[i], want[i]) << actualPath << " line " << i + 1;
-    EXPECT_EQ(got.size(), want.size()) << actualPath;
+    std::istringstream want(readWholeFile(expectedPath)), got(readWholeFile(actualPath));
+    std::string w, g;
+    int line = 0;
+    ASSERT_FALSE(want.str().empty()) << expectedPath;
+    while (std::getline(want, w)) {
+        ++line;
+        ASSERT_TRUE(std::getline(got, g)) << actualPath << " ends before line " << line;
+        EXPECT_EQ(g, w) << actualPath << " line " << line;
+    }
+    EXPECT_FALSE(std::getline(got, g)) << actualPath << " has more lines than " << expectedPath;
 }
 
 std::string convertToString(NetDB& db, const std::string& outName, const char* rules = nullptr) {
@@ -94,40 +90,38 @@ DRC readRules(const std::string& text, std::string* echo = nullptr) {
     return drc;
 }
 
-// Reading `text` ends the run with status 1 and `message` (regex) on either stream.
-void expectRulesRefused(const std::string& text, const std::string& message) {
-    const std::string path = scratchPath("bad.rule");
-    writeTextFile(path, text);
+// `run` must end the process with status 1 and `message` (regex) on either stream.
+template <typename Run>
+void expectRefused(Run run, const std::string& message) {
     EXPECT_EXIT(
         {
             dup2(2, 1);
-            DRC drc;
-            input_design_rule(path.c_str(), drc);
+            run();
         },
         ::testing::ExitedWithCode(1), message);
 }
 
-// Converting `db` into `base` (with the .rule file `rules`) must end the run with status 1 and `message`
-// (regex) on either stream.
+void expectRulesRefused(const std::string& text, const std::string& message) {
+    const std::string path = scratchPath("bad.rule");
+    writeTextFile(path, text);
+    expectRefused([&] {
+        DRC drc;
+        input_design_rule(path.c_str(), drc);
+    }, message);
+}
+
+// Converting `db` into `base` (with the .rule file `rules`) is refused with `message`.
 void expectConvertRefused(NetDB db, const std::string& base, const std::string& message,
                           const char* rules = nullptr) {
-    EXPECT_EXIT(
-        {
-            dup2(2, 1);
-            outputLEFDEF(base.c_str(), rules, db);
-        },
-        ::testing::ExitedWithCode(1), message);
+    expectRefused([&] { outputLEFDEF(base.c_str(), rules, db); }, message);
 }
 
 // The same for the NI point check of the conversion.
 void expectPreProcessRefused(NetDB db, const std::string& message) {
-    EXPECT_EXIT(
-        {
-            dup2(2, 1);
-            NIPointTable t;
-            preProcess(db, t);
-        },
-        ::testing::ExitedWithCode(1), message);
+    expectRefused([&] {
+        NIPointTable t;
+        preProcess(db, t);
+    }, message);
 }
 
 }  // namespace
@@ -143,14 +137,10 @@ TEST(RuleReader, EveryKeywordCommentsAndRepeats) {
         "  #WIRE_PITCH = 9 skipped whole\n"
         "WIRE_WIDTH = 0.45\n",
         &echo);
-    EXPECT_FLOAT_EQ(drc.WIRE_WIDTH, 0.45f);
-    EXPECT_FLOAT_EQ(drc.WIRE_SPACE, 0.6f);
-    EXPECT_FLOAT_EQ(drc.VIA_BOTTOM_HALF, 0.31f);
-    EXPECT_FLOAT_EQ(drc.VIA_MIDDLE_HALF, 0.22f);
-    EXPECT_FLOAT_EQ(drc.VIA_TOP_HALF, 0.33f);
-    EXPECT_FLOAT_EQ(drc.WIRE_PITCH, 1.25f);
-    EXPECT_FLOAT_EQ(drc.PIN_WIDTH, 0.7f);
-    EXPECT_FLOAT_EQ(drc.PIN_HEIGHT, 0.8f);
+    const float got[] = {drc.WIRE_WIDTH, drc.WIRE_SPACE, drc.VIA_BOTTOM_HALF, drc.VIA_MIDDLE_HALF,
+                         drc.VIA_TOP_HALF, drc.WIRE_PITCH, drc.PIN_WIDTH, drc.PIN_HEIGHT};
+    const float want[] = {0.45f, 0.6f, 0.31f, 0.22f, 0.33f, 1.25f, 0.7f, 0.8f};
+    for (int i = 0; i < 8; ++i) EXPECT_FLOAT_EQ(got[i], want[i]) << "value " << i;
     EXPECT_TRUE(drc.USE_BOTTOM_LAYER);
     EXPECT_EQ(drc.dbu, 1000);
     EXPECT_FLOAT_EQ(drc.metal1Pitch, 0.92f);

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "database/NetDB.h"
 #include "database/Settings.h"
@@ -89,14 +91,12 @@ TEST(NetlistBuild, PinsOnOrBeyondTheDieEdgesGoToTheNearestGcell) {
     std::string out = build(db);
     const Net& n = db.nets[0];
     ASSERT_EQ(n.pin3D.size(), 4u);
-    EXPECT_EQ(n.pin3D[0].x, 7);  // on the right edge: G-cell X would not exist
-    EXPECT_EQ(n.pin3D[0].y, 2);
-    EXPECT_EQ(n.pin3D[1].x, 5);  // on the top edge
-    EXPECT_EQ(n.pin3D[1].y, 4);
-    EXPECT_EQ(n.pin3D[2].x, 7);
-    EXPECT_EQ(n.pin3D[2].y, 4);
-    EXPECT_EQ(n.pin3D[3].x, 0);  // left of and below: G-cell (0, 0), which the
-    EXPECT_EQ(n.pin3D[3].y, 0);  // pin a little below the origin shares
+    // On the right edge (G-cell X would not exist), on the top edge, beyond the
+    // corner, and left of and below: G-cell (0, 0), which the pin a little below
+    // the origin shares.
+    std::vector<std::pair<int, int>> at;
+    for (const Point& p : n.pin3D) at.emplace_back(p.x, p.y);
+    EXPECT_EQ(at, (std::vector<std::pair<int, int>>{{7, 2}, {5, 4}, {7, 4}, {0, 0}}));
     EXPECT_EQ(db.pinCount[7][4], 1);
     EXPECT_EQ(db.pinCount[0][0], 2);
     EXPECT_EQ(out, "4 pins lie outside the routing grid; each counts in the nearest G-cell\n");

@@ -65,17 +65,20 @@ TEST(Settings, DefaultsAndEmptyFile) {
     EXPECT_FALSE(s.mazeTimeoutGiven);
 }
 
-TEST(Settings, ValuesStoredAsTheReaderDefines) {
+TEST(Settings, ValuesStoredAsTheReaderDefinesAndEchoed) {
+    testing::internal::CaptureStdout();
     parameterSet s = readSet(
+        "#" + std::string(5000, 'x') + " Via_Cost = 0\n"  // a long comment line is skipped whole
         "Via_Cost = 3 # trailing comment Via_Cost = 99\n"
         "Maze_Routing_Iteration = -1\n"
         "Maze_Routing_Timeout : -7\n"
         "Wirelength_Optimization_Level = 2000\n"
         "Monotonic_Routing_Iteration = 0\nPost_Routing_Iteration = 0\n"
         "3D_Optimization_Iteration = 0\nPlacement_Iteration = 0\nRounds_Per_Iteration = 0\n"
-        "Pin_Blockage_Factor = 0\nAvoiding_Blockage_Factor = 1.0\n"
-        "Output_Routing_Result = no Output_Overflow_Information = Yes\n"
+        "Pin_Blockage_Factor = 0.5\nAvoiding_Blockage_Factor = 1.0\n"
+        "Output_Routing_Result = Yes\nOutput_Routing_Result = no Output_Overflow_Information = Yes\n"
         "Layer_Assignment_Algorithm = 2\nLayer_Assignment_Algorithm = 3\n");
+    std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(s.Via_Cost, 3);
     EXPECT_TRUE(s.viaCostGiven);
     EXPECT_EQ(s.Maze_Routing_Iteration, INT_MAX);
@@ -83,25 +86,13 @@ TEST(Settings, ValuesStoredAsTheReaderDefines) {
     EXPECT_TRUE(s.mazeTimeoutGiven);
     EXPECT_EQ(s.Wirelength_Optimization_Level, 20000);
     EXPECT_EQ(s.Monotonic_Routing_Iteration, 0);
-    EXPECT_FALSE(s.Output_Routing_Result);
+    EXPECT_FALSE(s.Output_Routing_Result);  // last value wins
     EXPECT_TRUE(s.Output_Overflow_Information);
     EXPECT_EQ(s.Layer_Assignment_Algorithm, 3);  // last value wins
-}
-
-TEST(Settings, EchoLines) {
-    testing::internal::CaptureStdout();
-    readSet("Maze_Routing_Iteration = -1\nPin_Blockage_Factor = 0.5\nOutput_Routing_Result = Yes\n");
-    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out.find("read "), 0u);
     EXPECT_NE(out.find("set Maze_Routing_Iteration = -1\n"), std::string::npos);
     EXPECT_NE(out.find("set Pin_Blockage_Factor = 0.500\n"), std::string::npos);
     EXPECT_NE(out.find("set Output_Routing_Result = Yes\n"), std::string::npos);
-    EXPECT_EQ(out.find("read "), 0u);
-}
-
-TEST(Settings, LongCommentLinesAreSkippedWhole) {
-    std::string longComment = "#" + std::string(5000, 'x') + " Via_Cost = 0\n";
-    parameterSet s = readSet(longComment + "Via_Cost = 4\n");
-    EXPECT_EQ(s.Via_Cost, 4);
 }
 
 TEST(SettingsDeathTest, OutOfRangeValuesEndTheRun) {
@@ -119,9 +110,7 @@ TEST(SettingsDeathTest, OutOfRangeValuesEndTheRun) {
     expectRejected("Blockage_Expanding = -1\n", " \"Blockage_Expanding\" should be >= 0");
     expectRejected("Local_Detailed_Placement = -1\n", "should be larger than or equal to 0");
     expectRejected("Via_cost = 3\n", "The format of .set file is wrong");
-}
-
-TEST(SettingsDeathTest, UnreadableValueNamesKeywordAndFile) {
+    // An unreadable value names the keyword and the file.
     expectRejected("Via_Cost = three\n", "settings_bad.set.*Via_Cost");
     expectRejected("Pin_Blockage_Factor =\n", "Pin_Blockage_Factor");
 }

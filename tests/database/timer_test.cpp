@@ -4,7 +4,7 @@
 
 #include "database/Timer.h"
 
-TEST(Timer, StartStopRules) {
+TEST(Timer, StartStopRulesShowAndKernelReport) {
     Timer t;
     EXPECT_EQ(t.running, 0);
     t.stop();  // stopping a stopped timer changes nothing
@@ -21,10 +21,6 @@ TEST(Timer, StartStopRules) {
     EXPECT_EQ(t.running, 0);
     t.reset();
     EXPECT_EQ(t.accumulated, 0.0);
-}
-
-TEST(Timer, ShowAndKernelReport) {
-    Timer t;
     testing::internal::CaptureStdout();
     t.show();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "cost time : 0.00 seconds\n");

@@ -8,6 +8,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <vector>
 #include <string>
 
 #include "decomposition/flute.h"
@@ -123,51 +125,57 @@ TEST_F(FluteTables, SolutionCountsAboveSeventyTwoReadAsUnsigned) {
         testing::ExitedWithCode(0), "");
 }
 
-TEST_F(FluteTables, DegreeLineOutOfRangeIsRefused) {
-    Tables t = synthetic();
-    t.powv = replaced(t.powv, "d=4\n", "d=12\n");
-    t.post = replaced(t.post, "d=4\n", "d=12\n");
-    EXPECT_EXIT(loadIn(t), testing::ExitedWithCode(1), "POWV9.dat line 1: degree 12 stands where the section of degree 4");
-}
-
-// Sections out of order would leave a degree without tables.
-TEST_F(FluteTables, SectionsOutOfOrderAreRefused) {
-    Tables t = synthetic();
-    t.powv = replaced(t.powv, "d=5\n", "d=6\n");
-    t.post = replaced(t.post, "d=5\n", "d=6\n");
-    EXPECT_EXIT(loadIn(t), testing::ExitedWithCode(1), "degree 6 stands where the section of degree 5 belongs");
-}
-
-TEST_F(FluteTables, MismatchedDegreeLinesAreRefused) {
-    Tables t = synthetic();
-    t.post = replaced(t.post, "d=4\n", "d=5\n");
-    EXPECT_EXIT(loadIn(t), testing::ExitedWithCode(1), "POST9.dat byte [0-9]+: degree 5 does not match");
-}
-
-TEST_F(FluteTables, SharedGroupMustNameAnEarlierGroup) {
-    Tables t = synthetic();
-    t.powv = replaced(t.powv, "00\n", "05\n");  // group 1 of degree 4 names group 5
-    EXPECT_EXIT(loadIn(t), testing::ExitedWithCode(1), "POWV9.dat line 4: group 1 of degree 4: shared-group index 5");
-    t = synthetic();
-    t.powv = replaced(t.powv, "00\n", "0-1\n");
-    EXPECT_EXIT(loadIn(t), testing::ExitedWithCode(1), "shared-group index -1 is not an earlier group");
-}
-
-TEST_F(FluteTables, OverlongSolutionLineIsRefused) {
-    Tables t = synthetic();
-    t.powv = replaced(t.powv, "01010\n", "0101" + std::string(30, 'x') + "0\n");
-    EXPECT_EXIT(loadIn(t), testing::ExitedWithCode(1), "POWV9.dat line 3: solution line longer than 31 characters");
-}
-
-TEST_F(FluteTables, MoreThanTenListEntriesAreRefused) {
-    Tables t = synthetic();
-    // Degree 9: 7 added and 4 subtracted gaps do not fit the 11-byte record.
-    const size_t at = t.powv.find("d=9\n");
-    t.powv = replaced(t.powv, "01010\n", "01111111099990\n", at);
-    EXPECT_EXIT(loadIn(t), testing::ExitedWithCode(1), "more than 10 list entries");
+// Each case edits well-formed tables into ones the loader must refuse, naming
+// the file and the place.
+TEST_F(FluteTables, MalformedTablesAreRefused) {
+    struct Case {
+        std::function<void(Tables&)> edit;
+        const char* message;
+        int ns = 1;
+    };
+    auto powv = [](std::string from, std::string to, size_t after = 0) {
+        return [=](Tables& t) { t.powv = replaced(t.powv, from, to, after); };
+    };
+    const size_t degree9 = synthetic().powv.find("d=9\n");
+    const std::vector<Case> cases = {
+        {[](Tables& t) {
+             t.powv = replaced(t.powv, "d=4\n", "d=12\n");
+             t.post = replaced(t.post, "d=4\n", "d=12\n");
+         },
+         "POWV9.dat line 1: degree 12 stands where the section of degree 4"},
+        // Sections out of order would leave a degree without tables.
+        {[](Tables& t) {
+             t.powv = replaced(t.powv, "d=5\n", "d=6\n");
+             t.post = replaced(t.post, "d=5\n", "d=6\n");
+         },
+         "degree 6 stands where the section of degree 5 belongs"},
+        {[](Tables& t) { t.post = replaced(t.post, "d=4\n", "d=5\n"); }, "POST9.dat byte [0-9]+: degree 5 does not match"},
+        // Group 1 of degree 4 names group 5, or a negative group.
+        {powv("00\n", "05\n"), "POWV9.dat line 4: group 1 of degree 4: shared-group index 5"},
+        {powv("00\n", "0-1\n"), "shared-group index -1 is not an earlier group"},
+        {powv("01010\n", "0101" + std::string(30, 'x') + "0\n"), "POWV9.dat line 3: solution line longer than 31 characters"},
+        // Degree 9: 7 added and 4 subtracted gaps do not fit the 11-byte record.
+        {powv("01010\n", "01111111099990\n", degree9), "more than 10 list entries"},
+        // 'Z' = 35; degree 4 has gaps 1 and 4 only.
+        {powv("01010\n", "0Z0\n"), "gap index 35 is out of range for degree 4"},
+        {powv("01010\n", "020\n"), "gap index 2 is out of range for degree 4"},
+        {powv("11010\n", "51010\n"), "parent 5 is not an earlier solution", 2},
+        // Degree 4 has 6 nodes; a neighbour byte 0x06 (after "d=4\n" and two
+        // Steiner positions) names node 6.
+        {[](Tables& t) { t.post[4 + 2] = '\x06'; }, "POST9.dat byte [0-9]+: neighbour index 6 is out of range"},
+        {[](Tables& t) { t.post[4] = '\xA0'; }, "Steiner position 105 is out of range for degree 4"},  // x rank 9
+        {[](Tables& t) { t.powv.resize(t.powv.size() - 9); }, "POWV9.dat line [0-9]+: the file ends before group"},
+        {[](Tables& t) { t.post.resize(t.post.size() - 3); }, "POST9.dat byte [0-9]+: the file ends inside degree 9"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        Tables t = synthetic(c.ns);
+        c.edit(t);
+        EXPECT_EXIT(loadIn(t), testing::ExitedWithCode(1), c.message);
+    }
     // Ten entries with one shared end mark still fit.
-    t = synthetic();
-    t.powv = replaced(t.powv, "01010\n", "0111111099990\n", at);
+    Tables t = synthetic();
+    t.powv = replaced(t.powv, "01010\n", "0111111099990\n", degree9);
     EXPECT_EXIT(
         {
             loadIn(t);
@@ -175,41 +183,4 @@ TEST_F(FluteTables, MoreThanTenListEntriesAreRefused) {
             exit(s.seg[5] == 1 && s.seg[6] == 0 && s.seg[7] == 9 && s.seg[10] == 9 ? 0 : 2);
         },
         testing::ExitedWithCode(0), "");
-}
-
-TEST_F(FluteTables, GapIndexOutsideTheDegreeIsRefused) {
-    Tables t = synthetic();
-    t.powv = replaced(t.powv, "01010\n", "0Z0\n");  // 'Z' = 35, degree 4 has gaps 1 and 4
-    EXPECT_EXIT(loadIn(t), testing::ExitedWithCode(1), "gap index 35 is out of range for degree 4");
-    t = synthetic();
-    t.powv = replaced(t.powv, "01010\n", "020\n");  // gap 2 does not exist at degree 4
-    EXPECT_EXIT(loadIn(t), testing::ExitedWithCode(1), "gap index 2 is out of range for degree 4");
-}
-
-TEST_F(FluteTables, ParentMustBeEarlier) {
-    Tables t = synthetic(2);
-    t.powv = replaced(t.powv, "11010\n", "51010\n");
-    EXPECT_EXIT(loadIn(t), testing::ExitedWithCode(1), "parent 5 is not an earlier solution");
-}
-
-TEST_F(FluteTables, NeighbourIndexOutOfRangeIsRefused) {
-    Tables t = synthetic();
-    // Degree 4 has 6 nodes; a neighbour byte 0x06 names node 6.
-    t.post[4 + 2] = '\x06';  // after "d=4\n" and two Steiner positions
-    EXPECT_EXIT(loadIn(t), testing::ExitedWithCode(1), "POST9.dat byte [0-9]+: neighbour index 6 is out of range");
-}
-
-TEST_F(FluteTables, SteinerPositionOutOfRangeIsRefused) {
-    Tables t = synthetic();
-    t.post[4] = '\xA0';  // value 105: x rank 9 at degree 4
-    EXPECT_EXIT(loadIn(t), testing::ExitedWithCode(1), "Steiner position 105 is out of range for degree 4");
-}
-
-TEST_F(FluteTables, TruncatedFilesAreRefused) {
-    Tables t = synthetic();
-    t.powv.resize(t.powv.size() - 9);  // the last three shared groups
-    EXPECT_EXIT(loadIn(t), testing::ExitedWithCode(1), "POWV9.dat line [0-9]+: the file ends before group");
-    t = synthetic();
-    t.post.resize(t.post.size() - 3);
-    EXPECT_EXIT(loadIn(t), testing::ExitedWithCode(1), "POST9.dat byte [0-9]+: the file ends inside degree 9");
 }

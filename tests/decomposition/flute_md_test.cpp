@@ -38,41 +38,32 @@ TEST_F(FluteHighDegree, LowestPinsThatAreAlsoLeftmostSplitAtTheirCorner) {
     }
 }
 
-TEST_F(FluteHighDegree, CutWhoseSidesBothLeaveDownwardsSharesTheRun) {
-    // Left piece: (0,0), (2,4) and the shared pin (5,10); right piece: the shared
-    // pin, (8,2), (10,6). Both sides leave the shared pin downwards, to y 4 and 6.
+TEST_F(FluteHighDegree, MergesOfTwoPiecesShareTheRunOnTheCutLine) {
+    // Cut at an x rank: left piece (0,0), (2,4) and the shared pin (5,10); right
+    // piece the shared pin, (8,2), (10,6). Both sides leave the shared pin
+    // downwards, to y 4 and 6.
     int xs1[] = {0, 2, 5}, ys1[] = {0, 4, 10}, s1[] = {0, 1, 2};
     int xs2[] = {5, 8, 10}, ys2[] = {2, 6, 10}, s2[] = {1, 2, 0};
-    Tree t1 = flutes_LD(3, xs1, ys1, s1), t2 = flutes_LD(3, xs2, ys2, s2);
     int s[] = {0, 3, 1, 4, 2};  // whole net: x ranks of the pins in y order
-    Tree t = hmergetree(t1, t2, s);
-    EXPECT_EQ(t.degree, 5);
-    EXPECT_EQ(t.length, 15 + 13 - 4);
-    EXPECT_EQ(t.nodes[7].x, 5);
-    EXPECT_EQ(t.nodes[7].y, 6);
-    int x[] = {0, 8, 2, 10, 5}, y[] = {0, 2, 4, 6, 10};
-    EXPECT_EQ(flutecheck::validateTree(t, 5, x, y), "");
-    delete[] t.nodes;
-    delete[] t1.nodes;
-    delete[] t2.nodes;
-}
-
-TEST_F(FluteHighDegree, CutAtAYRankJoinsOnTheCutRow) {
-    // The same net transposed: lower piece (0,0), (4,2), shared (10,5); upper
-    // piece shared, (2,8), (6,10).
-    int xs1[] = {0, 4, 10}, ys1[] = {0, 2, 5}, s1[] = {0, 1, 2};
-    int xs2[] = {2, 6, 10}, ys2[] = {5, 8, 10}, s2[] = {2, 0, 1};
-    Tree t1 = flutes_LD(3, xs1, ys1, s1), t2 = flutes_LD(3, xs2, ys2, s2);
-    Tree t = vmergetree(t1, t2);
-    EXPECT_EQ(t.degree, 5);
-    EXPECT_EQ(t.length, 15 + 13 - 4);
-    EXPECT_EQ(t.nodes[7].x, 6);
-    EXPECT_EQ(t.nodes[7].y, 5);
-    int x[] = {0, 4, 10, 2, 6}, y[] = {0, 2, 5, 8, 10};
-    EXPECT_EQ(flutecheck::validateTree(t, 5, x, y), "");
-    delete[] t.nodes;
-    delete[] t1.nodes;
-    delete[] t2.nodes;
+    // Cut at a y rank, the same net transposed: lower piece (0,0), (4,2), shared
+    // (10,5); upper piece shared, (2,8), (6,10). Joins on the cut row.
+    int vxs1[] = {0, 4, 10}, vys1[] = {0, 2, 5}, vs1[] = {0, 1, 2};
+    int vxs2[] = {2, 6, 10}, vys2[] = {5, 8, 10}, vs2[] = {2, 0, 1};
+    for (bool vertical : {false, true}) {
+        Tree t1 = vertical ? flutes_LD(3, vxs1, vys1, vs1) : flutes_LD(3, xs1, ys1, s1);
+        Tree t2 = vertical ? flutes_LD(3, vxs2, vys2, vs2) : flutes_LD(3, xs2, ys2, s2);
+        Tree t = vertical ? vmergetree(t1, t2) : hmergetree(t1, t2, s);
+        EXPECT_EQ(t.degree, 5);
+        EXPECT_EQ(t.length, 15 + 13 - 4);
+        EXPECT_EQ(t.nodes[7].x, vertical ? 6 : 5);
+        EXPECT_EQ(t.nodes[7].y, vertical ? 5 : 6);
+        std::vector<int> x = {0, 8, 2, 10, 5}, y = {0, 2, 4, 6, 10};
+        if (vertical) x = {0, 4, 10, 2, 6}, y = {0, 2, 5, 8, 10};
+        EXPECT_EQ(flutecheck::validateTree(t, 5, x.data(), y.data()), "") << vertical;
+        delete[] t.nodes;
+        delete[] t1.nodes;
+        delete[] t2.nodes;
+    }
 }
 
 TEST_F(FluteHighDegree, RandomNetsGiveValidTreesNoShorterThanTheMinimum) {

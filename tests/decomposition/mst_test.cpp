@@ -86,15 +86,10 @@ TEST(DisjointSet, FindUnionAndRank) {
     s.Union(2, 3);              // same set: no cycle
     EXPECT_EQ(s.Find(3), 4);
     EXPECT_EQ(s.parent[4], -1);
-}
-
-TEST(DisjointSet, AddSetKeepsExistingAndClearEmpties) {
-    DisjointSet s;
-    s.AddSet(2);
-    s.Union(0, 1);
-    s.AddSet(4);
-    EXPECT_EQ(s.Find(1), 0);
-    EXPECT_EQ(s.Find(3), 3);
+    // Growing to 7 sets keeps the existing ones; clear empties.
+    s.AddSet(7);
+    EXPECT_EQ(s.Find(3), 4);
+    EXPECT_EQ(s.Find(6), 6);
     s.clear();
     EXPECT_TRUE(s.parent.empty());
     EXPECT_TRUE(s.rank.empty());
@@ -103,24 +98,18 @@ TEST(DisjointSet, AddSetKeepsExistingAndClearEmpties) {
 TEST(SpanningGraph, RegionBoundaries) {
     // Each q lies on a boundary of one of p's four regions (straight above,
     // rising diagonal, straight right, falling diagonal) and is swept before p,
-    // so p's own region step makes the edge (p first).
+    // so p's own region step makes the edge (p first). Mirrored (the last four),
+    // p lies in q's region and q's step makes the edge.
     const Point p(10, 10, 0);
-    for (Point q : {Point(10, 14, 0), Point(13, 13, 0), Point(14, 10, 0), Point(13, 7, 0)}) {
+    int k = 0;
+    for (Point q : {Point(10, 14, 0), Point(13, 13, 0), Point(14, 10, 0), Point(13, 7, 0), Point(10, 6, 0),
+                    Point(7, 7, 0), Point(6, 10, 0), Point(7, 13, 0)}) {
         std::vector<Point> pts{p, q};
         tarvexMST g;
         g.buildSpaningGraph(pts);
         ASSERT_EQ(g.edges.size(), 1u) << q.x << "," << q.y;
-        EXPECT_EQ(g.edges[0].a, 0);
-        EXPECT_EQ(g.edges[0].b, 1);
+        EXPECT_EQ(g.edges[0].a, k++ < 4 ? 0 : 1);
         EXPECT_FLOAT_EQ(g.edges[0].weight, static_cast<float>(p.distance(q)));
-    }
-    // Mirrored: now p lies in q's region and q's step makes the edge.
-    for (Point q : {Point(10, 6, 0), Point(7, 7, 0), Point(6, 10, 0), Point(7, 13, 0)}) {
-        std::vector<Point> pts{p, q};
-        tarvexMST g;
-        g.buildSpaningGraph(pts);
-        ASSERT_EQ(g.edges.size(), 1u) << q.x << "," << q.y;
-        EXPECT_EQ(g.edges[0].a, 1);
     }
 }
 
@@ -139,11 +128,8 @@ TEST(SpanningGraph, LastOfEquallyNearPointsWalkedIsThePartner) {
     // walk over the x-keyed active set meets (0, 4) first, so (1, 3) is taken.
     auto edges = spanningEdges({Point(0, 0, 0), Point(0, 4, 0), Point(1, 3, 0)});
     EXPECT_EQ(edges, (std::set<std::pair<int, int>>{{0, 2}, {1, 2}}));
-}
-
-TEST(SpanningGraph, CoincidentPointsAreNeverJoined) {
-    auto edges = spanningEdges({Point(5, 5, 0), Point(5, 5, 3)});
-    EXPECT_TRUE(edges.empty());
+    // Coincident points are never joined.
+    EXPECT_TRUE(spanningEdges({Point(5, 5, 0), Point(5, 5, 3)}).empty());
 }
 
 TEST(NewMst, NoneOneAndTwoPoints) {
@@ -201,23 +187,19 @@ TEST(NewMst, SweepMatchesCompleteGraphOnRandomSets) {
 }
 
 TEST(NewMst, LinePointsAndDiagonals) {
-    std::vector<Point> row, col, diag;
+    // Rows, columns, diagonals and anti-diagonals of 12 points.
+    std::vector<Point> row, col, diag, anti;
     for (int i = 0; i < 12; ++i) {
         row.emplace_back(i * 2, 5, 0);
         col.emplace_back(5, 30 - i, 0);
         diag.emplace_back(i, i, 0);
+        anti.emplace_back(i, 40 - i, 0);
     }
     Mst m;
-    m.run(row);
-    EXPECT_EQ(m.length, 22);
-    m.run(col);
-    EXPECT_EQ(m.length, 11);
-    m.run(diag);
-    EXPECT_EQ(m.length, 22);
-    std::vector<Point> anti;
-    for (int i = 0; i < 12; ++i) anti.emplace_back(i, 40 - i, 0);
-    m.run(anti);
-    EXPECT_EQ(m.length, 22);
+    for (auto [pts, want] : {std::pair{row, 22}, std::pair{col, 11}, std::pair{diag, 22}, std::pair{anti, 22}}) {
+        m.run(pts);
+        EXPECT_EQ(m.length, want);
+    }
 }
 
 TEST(NewMst, CoincidentPointsAboveNineMayLeaveAForest) {
