@@ -47,18 +47,6 @@ int countNodes(fibheap_el* first, fibheap_el* parent) {
 
 }  // namespace
 
-TEST(FibHeap, ExtractsInKeyOrderThenNull) {
-    HeapFixture f(3);
-    f.insert(0, 5.0f);
-    f.insert(1, 3.0f);
-    f.insert(2, 7.0f);
-    EXPECT_EQ(f.extract(), &f.cells[1]);
-    EXPECT_EQ(f.extract(), &f.cells[0]);
-    EXPECT_EQ(f.extract(), &f.cells[2]);
-    EXPECT_EQ(f.extract(), nullptr);
-    EXPECT_EQ(f.heap->count, 0);
-}
-
 TEST(FibHeap, EqualKeyKeepsOlderMinimumOnInsert) {
     HeapFixture f(2);
     f.insert(0, 2.0f);
