@@ -40,20 +40,15 @@ std::string tempName(const char* tag) {
 
 }  // namespace
 
-TEST(Congestion, VirtualOverflowOfEmptyGrid) {
+TEST(Congestion, VirtualOverflowCountsVirtualDemand) {
     auto r = makeRouter();
     int maxOF = -5;
     EXPECT_EQ(r->getVirtualOF(maxOF), 0);
     EXPECT_EQ(maxOF, 0);  // negative excesses never lower it below 0
-}
-
-TEST(Congestion, VirtualOverflowCountsVirtualDemand) {
-    auto r = makeRouter();
     r->graph.uH(0, 0) = 3;                            // 1 over
     r->graph.uV(3, 1) = 2;
     r->placement.virtualDemandV[r->xyIdx(3, 1)] = 3;  // 3 over
     r->placement.virtualDemandH[r->xyIdx(3, 0)] = 9;  // last column: no edge, not read
-    int maxOF = 0;
     EXPECT_EQ(r->getVirtualOF(maxOF), 4);
     EXPECT_EQ(maxOF, 3);
 }
