@@ -57,6 +57,7 @@ TEST(TreeDP, NetWithoutEdgesPaysItsPinSpan) {
     assignAll(g);
     EXPECT_EQ(g.chosenSpace[0].cost, 200);
     EXPECT_EQ(g.nets[0].viaCount, 2);
+    EXPECT_EQ(g.getSingleNetlVia(g.nets[0]), 2);
     EXPECT_EQ(g.totalVia, 2);
 }
 
@@ -94,26 +95,20 @@ TEST(TreeDP, FullLayerIsAvoidedUnderTheFirstPassCost) {
     EXPECT_EQ(g.getTotalOverflow(maxOF, w), 0);
 }
 
-TEST(TreeDP, LargeOverflowCostsDoNotWrapAround) {
-    // An excess of 3000 tracks costs 3e9 per edge: beyond 32 bits.
-    NetDB db = alternating(5, 3, 4, 10);
-    addNet(db, 0, {{0, 0, 0}, {1, 0, 0}}, {pathThrough({{0, 0}, {1, 0}})});
-    Graph g;
-    prepare(g, db);
-    g.at3D(1, 0, 0, 0).demand = 3009;
-    assignAll(g);
-    EXPECT_EQ(g.nets[0].edges[0].layer, 2);
-}
-
-TEST(TreeDP, SumsOfOverflowCostsUpATreeDoNotWrapAround) {
-    // Each edge on layer 0 costs 2e9 (fits 32 bits); three of them do not.
-    NetDB db = alternating(5, 3, 4, 10);
-    addNet(db, 0, {{0, 0, 0}, {3, 0, 0}}, {pathThrough({{0, 0}, {1, 0}, {2, 0}, {3, 0}})});
-    Graph g;
-    prepare(g, db);
-    for (int x = 0; x < 3; ++x) g.at3D(1, x, 0, 0).demand = 2009;
-    assignAll(g);
-    for (const auto& e : g.nets[0].edges) EXPECT_EQ(e.layer, 2);
+TEST(TreeDP, OverflowCostsDoNotWrapAround) {
+    // An excess of 3000 tracks costs 3e9 on one edge; an excess of 2000 costs
+    // 2e9 per edge, which fits 32 bits, but three such edges up a tree do not.
+    for (int edges : {1, 3}) {
+        NetDB db = alternating(5, 3, 4, 10);
+        std::vector<std::pair<int, int>> cells;
+        for (int x = 0; x <= edges; ++x) cells.emplace_back(x, 0);
+        addNet(db, 0, {{0, 0, 0}, {edges, 0, 0}}, {pathThrough(cells)});
+        Graph g;
+        prepare(g, db);
+        for (int x = 0; x < edges; ++x) g.at3D(1, x, 0, 0).demand = edges == 1 ? 3009 : 2009;
+        assignAll(g);
+        for (const auto& e : g.nets[0].edges) EXPECT_EQ(e.layer, 2) << edges;
+    }
 }
 
 TEST(TreeDP, OneChildEdgeAvoidsALayerWithoutTracks) {

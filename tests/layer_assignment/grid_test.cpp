@@ -174,14 +174,6 @@ TEST(LAGrid, HasOverflowComparesWithTheAllowances) {
     EXPECT_FALSE(g.hasOverflow(n));
 }
 
-TEST(LAGrid, ViaCountOfARootAloneIsItsPinSpan) {
-    NetDB db = makeDB(3, 3, {2, 2, 2, 2}, {2, 2, 2, 2});
-    addNet(db, 0, {{1, 1, 3}, {1, 1, 0}, {2, 2, 1}}, {});
-    Graph g;
-    prepare(g, db);
-    EXPECT_EQ(g.getSingleNetlVia(g.nets[0]), 3);
-}
-
 TEST(LAGrid, ReportCPUTimeListsTheSevenTimers) {
     Graph g;
     testing::internal::CaptureStdout();

@@ -22,21 +22,15 @@ std::string writeResult(Graph& g) {
 
 }  // namespace
 
-TEST(LAOutput, StackedEdgesOnOneLayerMergeIntoOneLine) {
-    NetDB db = design(4, 5);
-    addNet(db, 3, {{1, 0, 2}, {1, 3, 2}}, {pathThrough({{1, 0}, {1, 1}, {1, 2}, {1, 3}})});
-    Graph g;
-    prepare(g, db);
-    for (auto& e : g.nets[0].edges) e.layer = 2;
-    EXPECT_EQ(writeResult(g), "n3 3\n(110,200,3)-(110,230,3)\n!\n");
-}
-
-TEST(LAOutput, ALayerChangeSplitsTheRunAndAddsVias) {
+TEST(LAOutput, StackedEdgesOnOneLayerMergeAndALayerChangeSplitsTheRun) {
     NetDB db = design(4, 5);
     addNet(db, 3, {{1, 0, 2}, {1, 3, 2}}, {pathThrough({{1, 0}, {1, 1}, {1, 2}, {1, 3}})});
     Graph g;
     prepare(g, db);
     auto& edges = g.nets[0].edges;
+    for (auto& e : edges) e.layer = 2;
+    EXPECT_EQ(writeResult(g), "n3 3\n(110,200,3)-(110,230,3)\n!\n");
+    // A layer change splits the run and adds vias.
     edges[0].layer = 2;
     edges[1].layer = 0;
     edges[2].layer = 2;

@@ -120,21 +120,9 @@ TEST(Commit3D, RandomPathsChargeExactlyTheirStepsAndRipUpRestoresEverything) {
     }
 }
 
-TEST(Commit3D, SharedViaCountsOnceAndOverflowIsWeightedByPitch) {
+TEST(Commit3D, OverflowIsWeightedByPitchAndHistoryNeverDrops) {
     auto r = makeRouter();
     r->history3DMode = 1;
-    Net net;
-    net.twopin.resize(2);
-    for (TwoPin& tp : net.twopin) tp.parNet = &net;
-    std::vector<RPoint> via{RPoint(2, 2, 0, 2)};
-    r->Route3DPath(via, net);
-    r->Route3DPath(via, net);
-    EXPECT_EQ(r->graph.dem3D(2, 2, 0).via, 1);
-    EXPECT_EQ(r->graph.hist3D(2, 2, 0).via, 0);
-    EXPECT_EQ(r->viaCount, 1);
-    EXPECT_EQ(r->Wlen2D, 0);
-    EXPECT_EQ(net.wirelength, 1);
-
     // Layer 2 (pitch 3) holds 2 tracks: the third single-net commit overflows.
     Net single;
     single.twopin.resize(1);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "router/GlobalRouter.h"
+#include "tests/common/RouterFixture.h"
 
 namespace {
 
@@ -24,14 +25,6 @@ std::unique_ptr<GlobalRouter> makeRouter() {
     r->initial2DGraph(adj, cap);
     testing::internal::GetCapturedStdout();
     return r;
-}
-
-void set3D(GlobalRouter& r, std::vector<int> h, std::vector<int> v) {
-    r.initial3Dmalloc();
-    std::vector<RPoint> adj;
-    std::vector<int> cap;
-    std::vector<std::vector<int>> pins;
-    r.initial3DRouting(h, v, adj, cap, pins, 0.0);
 }
 
 std::string slurp(const std::string& path) {
@@ -47,20 +40,15 @@ std::string tempName(const char* tag) {
 
 }  // namespace
 
-TEST(Congestion, VirtualOverflowOfEmptyGrid) {
+TEST(Congestion, VirtualOverflowCountsVirtualDemand) {
     auto r = makeRouter();
     int maxOF = -5;
     EXPECT_EQ(r->getVirtualOF(maxOF), 0);
     EXPECT_EQ(maxOF, 0);  // negative excesses never lower it below 0
-}
-
-TEST(Congestion, VirtualOverflowCountsVirtualDemand) {
-    auto r = makeRouter();
     r->graph.uH(0, 0) = 3;                            // 1 over
     r->graph.uV(3, 1) = 2;
     r->placement.virtualDemandV[r->xyIdx(3, 1)] = 3;  // 3 over
     r->placement.virtualDemandH[r->xyIdx(3, 0)] = 9;  // last column: no edge, not read
-    int maxOF = 0;
     EXPECT_EQ(r->getVirtualOF(maxOF), 4);
     EXPECT_EQ(maxOF, 3);
 }
@@ -118,7 +106,7 @@ TEST(Congestion, ScoreOfAStepOutsideTheGridEndsTheRun) {
 
 TEST(OverflowReport, NoOverflow) {
     auto r = makeRouter();
-    set3D(*r, {2, 0}, {0, 2});
+    init3DPlain(*r, {2, 0}, {0, 2});
     r->viaCost = 3;
     r->graph.dem3D(0, 0, 0).horizontal = 2;
     r->graph.dem3D(1, 1, 1).vertical = 1;
@@ -143,7 +131,7 @@ TEST(OverflowReport, OverflowedEdgesArePitchWeighted) {
     std::vector<int> pitch{1, 4, 1};
     auto r = std::make_unique<GlobalRouter>(4, 3, 3, 2, 2, std::vector<int>{0, 2, 0}, std::vector<int>{2, 0, 2},
                                             pitch);
-    set3D(*r, {0, 2, 0}, {2, 0, 2});
+    init3DPlain(*r, {0, 2, 0}, {2, 0, 2});
     r->viaCost = 1;
     r->graph.dem3D(2, 1, 1).horizontal = 3;  // layer 2 (0-based 1), capacity 2, pitch 4
     r->graph.dem3D(0, 1, 2).vertical = 5;  // layer 3, capacity 2, pitch 1
@@ -167,7 +155,7 @@ TEST(OverflowReport, OverflowedEdgesArePitchWeighted) {
 
 TEST(OverflowReport, UnopenableFileEndsWithStatusOne) {
     auto r = makeRouter();
-    set3D(*r, {2, 0}, {0, 2});
+    init3DPlain(*r, {2, 0}, {0, 2});
     EXPECT_EXIT(r->outputOverflowInfo("/nonexistent-dir/x.ofinfo"), testing::ExitedWithCode(1),
                 "/nonexistent-dir/x.ofinfo");
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -103,77 +104,71 @@ TEST(DDPattern, ColumnRoutePaysTwoBendsAndKeepsTheEnds) {
     }
 }
 
-TEST(DDPattern, TiesGoStraightInTheHorizontalState) {
-    // Uniform costs: every monotone route with one turn costs the same, so the
-    // trace keeps going straight: along t's row back to s's column, then down.
-    for (float bend : {0.0f, 3.0f}) {
-        auto r = makeRouter(bend);
+// Routes on unit edge costs changed by `setUp`: the path and its cost.
+struct FlatCase {
+    const char* what;
+    float bend;
+    std::function<void(GlobalRouter&)> setUp;
+    Point from, to;
+    std::vector<RPoint> want;
+    float bound;
+    std::function<void(const TwoPin&, int maxDemand)> check;
+};
+
+TEST(DDPattern, TiesGoStraightAndBendsArePaidOnlyWhenCheaper) {
+    auto none = [](GlobalRouter&) {};
+    // Every monotone route with one turn costs the same: the trace keeps going
+    // straight, along t's row back to s's column, then down.
+    const std::vector<RPoint> rowThenDown =
+        steps({RPoint(2, 2, 1), RPoint(1, 2, 1), RPoint(0, 2, 1), RPoint(0, 1, 0), RPoint(0, 0, 0)});
+    const FlatCase cases[] = {
+        {"horizontal state ties, bend 0", 0.0f, none, Point(3, 2, 0), Point(0, 0, 0), rowThenDown, 5.0f, nullptr},
+        {"horizontal state ties, bend 3", 3.0f, none, Point(3, 2, 0), Point(0, 0, 0), rowThenDown, 5.0f + 2.0f * 3.0f,
+         nullptr},
+        // The last horizontal step into t is dear, so t is reached vertically; at
+        // (2,1) arriving from below and turning from the row cost the same:
+        // straight down wins.
+        {"vertical state ties", 0.0f, [](GlobalRouter& r) { r.mapCostAt(1, 1, 2) = 10.0f; }, Point(0, 0, 0),
+         Point(2, 2, 0), steps({RPoint(2, 1, 0), RPoint(2, 0, 0), RPoint(1, 0, 1), RPoint(0, 0, 1)}), 4.0f, nullptr},
+        // Leaving s to the right is dear, so the route leaves upward (one bend)
+        // and turns once along row 2; going right first would pay two bends.
+        {"bends avoided", 100.0f, [](GlobalRouter& r) { r.mapCostAt(1, 0, 0) = 20.0f; }, Point(0, 0, 0),
+         Point(2, 2, 0), steps({RPoint(1, 2, 1), RPoint(0, 2, 1), RPoint(0, 1, 0), RPoint(0, 0, 0)}), 204.0f, nullptr},
+        // s = (0,3), t = (2,0): the search runs down. Columns 0 and 2 are dear, so
+        // the route goes right one step, down column 1 (steps named by their
+        // lower cell) and right again: five unit edges and two turns.
+        {"downward", 2.0f,
+         [](GlobalRouter& r) {
+             for (int y = 0; y < 3; ++y) {
+                 r.mapCostAt(0, 0, y) = 10.0f;
+                 r.mapCostAt(0, 2, y) = 10.0f;
+             }
+             r.graph.uV(1, 1) = 2;
+         },
+         Point(0, 3, 0), Point(2, 0, 0),
+         steps({RPoint(1, 0, 1), RPoint(1, 0, 0), RPoint(1, 1, 0), RPoint(1, 2, 0), RPoint(0, 3, 1)}),
+         5.0f + 2.0f * 2.0f,
+         [](const TwoPin& tp, int maxDemand) {
+             EXPECT_EQ(tp.from.x, 2);
+             EXPECT_EQ(tp.from.y, 0);
+             EXPECT_EQ(tp.to.x, 0);
+             EXPECT_EQ(tp.to.y, 3);
+             EXPECT_EQ(maxDemand, 2);
+         }},
+    };
+    for (const FlatCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto r = makeRouter(c.bend);
         flatCosts(*r, 1.0f);
+        c.setUp(*r);
         Net net;
-        makeNet(net, Point(3, 2, 0), Point(0, 0, 0), 1);
+        makeNet(net, c.from, c.to, 1);
         int maxDemand = -1;
         route(*r, net.twopin[0], maxDemand);
-        TwoPin& tp = net.twopin[0];
-        EXPECT_TRUE(samePath(tp.path, steps({RPoint(2, 2, 1), RPoint(1, 2, 1), RPoint(0, 2, 1), RPoint(0, 1, 0),
-                                             RPoint(0, 0, 0)})))
-            << "bend " << bend;
-        EXPECT_EQ(tp.mazeBound, 5.0f + 2.0f * bend);
+        EXPECT_TRUE(samePath(net.twopin[0].path, c.want));
+        EXPECT_EQ(net.twopin[0].mazeBound, c.bound);
+        if (c.check) c.check(net.twopin[0], maxDemand);
     }
-}
-
-TEST(DDPattern, TiesGoStraightInTheVerticalState) {
-    auto r = makeRouter(0.0f);
-    flatCosts(*r, 1.0f);
-    r->mapCostAt(1, 1, 2) = 10.0f;  // the last horizontal step into t is dear: t is reached vertically
-    Net net;
-    makeNet(net, Point(0, 0, 0), Point(2, 2, 0), 1);
-    int maxDemand = -1;
-    route(*r, net.twopin[0], maxDemand);
-    TwoPin& tp = net.twopin[0];
-    // At (2,1) arriving from below and turning from the row cost the same: straight down wins.
-    EXPECT_TRUE(samePath(tp.path, steps({RPoint(2, 1, 0), RPoint(2, 0, 0), RPoint(1, 0, 1), RPoint(0, 0, 1)})));
-    EXPECT_EQ(tp.mazeBound, 4.0f);
-}
-
-TEST(DDPattern, BendsAreAvoidedWhenTheyCostMore) {
-    auto r = makeRouter(100.0f);
-    flatCosts(*r, 1.0f);
-    // Leaving s to the right is dear, so the route leaves upward (one bend)
-    // and turns once; going right first would pay two bends.
-    r->mapCostAt(1, 0, 0) = 20.0f;
-    Net net;
-    makeNet(net, Point(0, 0, 0), Point(2, 2, 0), 1);
-    int maxDemand = -1;
-    route(*r, net.twopin[0], maxDemand);
-    // Up first (one bend on leaving s) and along row 2: 4 + 2 * 100.
-    EXPECT_EQ(net.twopin[0].mazeBound, 204.0f);
-    EXPECT_TRUE(samePath(net.twopin[0].path,
-                         steps({RPoint(1, 2, 1), RPoint(0, 2, 1), RPoint(0, 1, 0), RPoint(0, 0, 0)})));
-}
-
-TEST(DDPattern, DownwardRouteNamesVerticalStepsByTheirLowerCell) {
-    // s = (0,3), t = (2,0): the search runs down. Columns 0 and 2 are dear, so
-    // the route goes right one step, down column 1 and right again.
-    auto r = makeRouter(2.0f);
-    flatCosts(*r, 1.0f);
-    for (int y = 0; y < 3; ++y) {
-        r->mapCostAt(0, 0, y) = 10.0f;
-        r->mapCostAt(0, 2, y) = 10.0f;
-    }
-    r->graph.uV(1, 1) = 2;
-    Net net;
-    makeNet(net, Point(0, 3, 0), Point(2, 0, 0), 1);
-    int maxDemand = -1;
-    route(*r, net.twopin[0], maxDemand);
-    TwoPin& tp = net.twopin[0];
-    EXPECT_EQ(tp.from.x, 2);
-    EXPECT_EQ(tp.from.y, 0);
-    EXPECT_EQ(tp.to.x, 0);
-    EXPECT_EQ(tp.to.y, 3);
-    EXPECT_TRUE(samePath(tp.path, steps({RPoint(1, 0, 1), RPoint(1, 0, 0), RPoint(1, 1, 0), RPoint(1, 2, 0),
-                                         RPoint(0, 3, 1)})));
-    EXPECT_EQ(tp.mazeBound, 5.0f + 2.0f * 2.0f);  // five unit edges and two turns
-    EXPECT_EQ(maxDemand, 2);
 }
 
 TEST(DDPattern, EdgesOfSiblingConnectionsAreFreeDuringTheSearchOnly) {

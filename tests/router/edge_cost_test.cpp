@@ -119,16 +119,6 @@ TEST(GridSetUp, Initial3DRoutingCapacities) {
     EXPECT_EQ(r->graph.cap3D(2, 1, 1).vertical, 3);
 }
 
-TEST(GridSetUp, ResetCellInformationCoversNonSquareGrid) {
-    auto r = makeRouter(5, 2);
-    for (GridCell& c : r->graph.cells) c.visit = c.target = 7;
-    r->graph.resetCellInformation();
-    for (GridCell& c : r->graph.cells) {
-        EXPECT_EQ(c.visit, -1);
-        EXPECT_EQ(c.target, -1);
-    }
-}
-
 TEST(GridSetUp, MaxHistoryAndOverflow) {
     auto r = makeRouter();
     r->histH(1, 2) = 4;
@@ -179,7 +169,7 @@ TEST(EdgeCost, DPCostSoftFormula) {
     EXPECT_EQ(r->DPCost(1, 1, 1), expected);
 }
 
-TEST(EdgeCost, HardOverflowBoundary) {
+TEST(EdgeCost, HardOverflowBoundaryAndNoWrap) {
     auto r = makeRouter();
     r->hardOverflowMode = true;
     r->graph.uV(0, 0) = 2;  // cap - 1
@@ -189,11 +179,7 @@ TEST(EdgeCost, HardOverflowBoundary) {
     r->histV(0, 0) = 5;
     EXPECT_EQ(r->DPCost(0, 0, 0), 1000005.0f);
     EXPECT_EQ(r->NewCost(0, 0, 0), 1000005.0f);
-}
-
-TEST(EdgeCost, HardOverflowDoesNotWrap) {
-    auto r = makeRouter();
-    r->hardOverflowMode = true;
+    // Far over capacity the penalty does not wrap.
     r->graph.uH(0, 0) = 3 + 5000;
     r->histH(0, 0) = 7;
     EXPECT_EQ(r->DPCost(0, 0, 1), static_cast<float>(5001LL * 1000000 + 7));

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -41,133 +42,103 @@ const std::vector<RPoint> kLowerRising =
 const std::vector<RPoint> kUpperRising =
     steps({RPoint(1, 1, 0), RPoint(1, 2, 0), RPoint(1, 3, 1), RPoint(2, 3, 1)});
 
-TEST(PatternRoute, EqualCostTakesLowerLWhicheverEndComesFirst) {
-    for (int order = 0; order < 2; ++order) {
+// One L-shape choice: set-up on a fresh router and net, the ends given to
+// Pattern, and what it must return; `check` holds a case's own extra checks.
+struct LCase {
+    const char* what;
+    Point from, to;
+    int count;  // connections of the net
+    std::function<void(GlobalRouter&, Net&)> setUp;
+    std::vector<RPoint> want;
+    int overflow, maxDemand;  // -1: not checked
+    std::function<void(GlobalRouter&)> check;
+};
+
+TEST(PatternRoute, ChoosesBetweenTheTwoLShapes) {
+    auto none = [](GlobalRouter&, Net&) {};
+    auto lowerCommitted = [](GlobalRouter& r) {
+        EXPECT_EQ(r.graph.uH(1, 1), 1);
+        EXPECT_EQ(r.graph.uV(3, 2), 1);
+        EXPECT_EQ(r.Wlen2D, 4);
+    };
+    const std::vector<RPoint> falling = steps({RPoint(1, 2, 0), RPoint(1, 1, 0), RPoint(1, 1, 1), RPoint(2, 1, 1)});
+    const LCase cases[] = {
+        // Equal cost: the lower L, whichever end comes first.
+        {"tie", Point(1, 1, 0), Point(3, 3, 0), 1, none, kLowerRising, 0, 0, lowerCommitted},
+        {"tie, ends swapped", Point(3, 3, 0), Point(1, 1, 0), 1, none, kLowerRising, 0, 0, lowerCommitted},
+        // A falling pair goes down column 1 first (edges named by their lower cell).
+        {"falling", Point(1, 3, 0), Point(3, 1, 0), 1, none, falling, -1, -1, nullptr},
+        {"falling, ends swapped", Point(3, 1, 0), Point(1, 3, 0), 1, none, falling, -1, -1, nullptr},
+        // A strictly cheaper upper L wins; usage is reported from before the commit.
+        {"upper cheaper", Point(1, 1, 0), Point(3, 3, 0), 1, [](GlobalRouter& r, Net&) { r.graph.uH(2, 1) = 1; },
+         kUpperRising, -1, 0, nullptr},
+        {"upper 2 dearer, lower 3 dearer", Point(3, 3, 0), Point(1, 1, 0), 1,
+         [](GlobalRouter& r, Net&) {
+             r.graph.uH(2, 1) = 3;
+             r.graph.uV(1, 2) = 2;
+         },
+         kUpperRising, -1, 2, [](GlobalRouter& r) { EXPECT_EQ(r.graph.uV(1, 2), 3); }},
+        // Steiner edges are cheaper only for nets of several connections: the
+        // upper L on the tree wins (u + k against u + 3k)...
+        {"Steiner, two connections", Point(1, 1, 0), Point(3, 3, 0), 2,
+         [](GlobalRouter& r, Net& net) { r.FluteFlat(Point(1, 1, 0), Point(1, 3, 0), net); }, kUpperRising, -1, -1,
+         nullptr},
+        // ...while a single connection ignores the tree and the tie goes low.
+        {"Steiner, one connection", Point(1, 1, 0), Point(3, 3, 0), 1,
+         [](GlobalRouter& r, Net& net) {
+             r.FluteFlat(Point(1, 1, 0), Point(1, 3, 0), net);
+             r.FluteFlat(Point(1, 3, 0), Point(3, 3, 0), net);
+         },
+         kLowerRising, -1, -1, nullptr},
+        // A sibling along row 3 is heavily used, but free for this net, which pays once.
+        {"sibling", Point(1, 1, 0), Point(3, 3, 0), 2,
+         [](GlobalRouter& r, Net& net) {
+             TwoPin& sib = net.twopin[1];
+             sib.from = Point(1, 3, 0);
+             sib.to = Point(3, 3, 0);
+             r.graph.uH(1, 3) = 3;
+             r.graph.uH(2, 3) = 3;
+             r.Flat(sib.from, sib.to, sib.path, net);
+         },
+         kUpperRising, -1, 4, [](GlobalRouter& r) { EXPECT_EQ(r.graph.uH(1, 3), 4); }},
+        // Virtual demand, history and the cost mode do not steer the choice.
+        {"virtual demand and history", Point(1, 1, 0), Point(3, 3, 0), 1,
+         [](GlobalRouter& r, Net&) {
+             r.placement.virtualDemandH[static_cast<size_t>(1) * kY + 1] = 50;
+             r.histH(2, 1) = 40;
+             r.historyMode = true;
+             r.costMode2D = 1;
+             r.initialFunc_2Dmap(1);
+         },
+         kLowerRising, -1, 0, nullptr},
+        // Both Ls cross a full edge: tie, lower L, and the commit's overflow is returned.
+        {"overflow", Point(1, 1, 0), Point(3, 3, 0), 1,
+         [](GlobalRouter& r, Net&) {
+             r.graph.uH(1, 1) = kCap;
+             r.graph.uH(1, 3) = kCap;
+         },
+         kLowerRising, 1, kCap, [](GlobalRouter& r) { EXPECT_EQ(r.totalOF, 1); }},
+    };
+    for (const LCase& c : cases) {
+        SCOPED_TRACE(c.what);
         auto r = makeRouter();
         Net net;
-        Point a(1, 1, 0), b(3, 3, 0);
-        if (order) std::swap(a, b);
-        makeNet(net, a, b, 1);
+        makeNet(net, c.from, c.to, c.count);
+        c.setUp(*r, net);
         int maxDemand = -1;
-        int of = r->Pattern(net.twopin[0].from, net.twopin[0].to, &net.twopin[0], maxDemand);
-        EXPECT_EQ(of, 0);
-        EXPECT_EQ(maxDemand, 0);
-        EXPECT_TRUE(samePath(net.twopin[0].path, kLowerRising)) << "order " << order;
-        EXPECT_EQ(r->graph.uH(1, 1), 1);
-        EXPECT_EQ(r->graph.uV(3, 2), 1);
-        EXPECT_EQ(r->Wlen2D, 4);
+        const int of = r->Pattern(net.twopin[0].from, net.twopin[0].to, &net.twopin[0], maxDemand);
+        EXPECT_TRUE(samePath(net.twopin[0].path, c.want));
+        if (c.overflow >= 0) {
+            EXPECT_EQ(of, c.overflow);
+        }
+        if (c.maxDemand >= 0) {
+            EXPECT_EQ(maxDemand, c.maxDemand);
+        }
+        if (c.check) c.check(*r);
     }
 }
 
-TEST(PatternRoute, FallingPairGoesDownFirstOnTheLowerL) {
-    for (int order = 0; order < 2; ++order) {
-        auto r = makeRouter();
-        Net net;
-        Point a(1, 3, 0), b(3, 1, 0);
-        if (order) std::swap(a, b);
-        makeNet(net, a, b, 1);
-        int maxDemand = -1;
-        r->Pattern(net.twopin[0].from, net.twopin[0].to, &net.twopin[0], maxDemand);
-        // From (1,3): down column 1 (edges named by their lower cell), then along row 1.
-        EXPECT_TRUE(samePath(net.twopin[0].path,
-                             steps({RPoint(1, 2, 0), RPoint(1, 1, 0), RPoint(1, 1, 1), RPoint(2, 1, 1)})))
-            << "order " << order;
-    }
-}
-
-TEST(PatternRoute, StrictlyCheaperUpperLWinsAndReportsUsageBeforeCommit) {
-    auto r = makeRouter();
-    r->graph.uH(2, 1) = 1;  // one track more on the lower L
-    Net net;
-    makeNet(net, Point(1, 1, 0), Point(3, 3, 0), 1);
-    int maxDemand = -1;
-    r->Pattern(net.twopin[0].from, net.twopin[0].to, &net.twopin[0], maxDemand);
-    EXPECT_TRUE(samePath(net.twopin[0].path, kUpperRising));
-    EXPECT_EQ(maxDemand, 0);
-
-    auto r2 = makeRouter();
-    r2->graph.uH(2, 1) = 3;  // lower L costs 3 more
-    r2->graph.uV(1, 2) = 2;  // upper L costs 2 more: upper wins, usage 2 seen before commit
-    Net net2;
-    makeNet(net2, Point(3, 3, 0), Point(1, 1, 0), 1);
-    r2->Pattern(net2.twopin[0].from, net2.twopin[0].to, &net2.twopin[0], maxDemand);
-    EXPECT_TRUE(samePath(net2.twopin[0].path, kUpperRising));
-    EXPECT_EQ(maxDemand, 2);
-    EXPECT_EQ(r2->graph.uV(1, 2), 3);
-}
-
-TEST(PatternRoute, SteinerEdgesAreCheaperOnlyForNetsOfSeveralConnections) {
-    // Multi-connection net: the upper L lies on the tree and wins (u + k against u + 3k).
-    {
-        auto r = makeRouter();
-        Net net;
-        makeNet(net, Point(1, 1, 0), Point(3, 3, 0), 2);
-        r->FluteFlat(Point(1, 1, 0), Point(1, 3, 0), net);
-        int maxDemand = 0;
-        r->Pattern(net.twopin[0].from, net.twopin[0].to, &net.twopin[0], maxDemand);
-        EXPECT_TRUE(samePath(net.twopin[0].path, kUpperRising));
-    }
-    // Single-connection net: the tree is ignored and the tie goes to the lower L.
-    {
-        auto r = makeRouter();
-        Net net;
-        makeNet(net, Point(1, 1, 0), Point(3, 3, 0), 1);
-        r->FluteFlat(Point(1, 1, 0), Point(1, 3, 0), net);
-        r->FluteFlat(Point(1, 3, 0), Point(3, 3, 0), net);
-        int maxDemand = 0;
-        r->Pattern(net.twopin[0].from, net.twopin[0].to, &net.twopin[0], maxDemand);
-        EXPECT_TRUE(samePath(net.twopin[0].path, kLowerRising));
-    }
-}
-
-TEST(PatternRoute, EdgesOfSiblingConnectionsAreFree) {
-    auto r = makeRouter();
-    Net net;
-    makeNet(net, Point(1, 1, 0), Point(3, 3, 0), 2);
-    // The sibling runs along row 3 (heavily used, but free for this net).
-    TwoPin& sib = net.twopin[1];
-    sib.from = Point(1, 3, 0);
-    sib.to = Point(3, 3, 0);
-    r->graph.uH(1, 3) = 3;
-    r->graph.uH(2, 3) = 3;
-    r->Flat(sib.from, sib.to, sib.path, net);
-    int maxDemand = 0;
-    r->Pattern(net.twopin[0].from, net.twopin[0].to, &net.twopin[0], maxDemand);
-    EXPECT_TRUE(samePath(net.twopin[0].path, kUpperRising));
-    EXPECT_EQ(maxDemand, 4);
-    EXPECT_EQ(r->graph.uH(1, 3), 4);  // charged once for the net
-}
-
-TEST(PatternRoute, VirtualDemandHistoryAndCostModeDoNotSteerTheChoice) {
-    auto r = makeRouter();
-    r->placement.virtualDemandH[static_cast<size_t>(1) * kY + 1] = 50;
-    r->histH(2, 1) = 40;
-    r->historyMode = true;
-    r->costMode2D = 1;
-    r->initialFunc_2Dmap(1);
-    Net net;
-    makeNet(net, Point(1, 1, 0), Point(3, 3, 0), 1);
-    int maxDemand = -1;
-    r->Pattern(net.twopin[0].from, net.twopin[0].to, &net.twopin[0], maxDemand);
-    EXPECT_TRUE(samePath(net.twopin[0].path, kLowerRising));
-    EXPECT_EQ(maxDemand, 0);
-}
-
-TEST(PatternRoute, ReturnsTheOverflowOfTheCommit) {
-    auto r = makeRouter();
-    r->graph.uH(1, 1) = kCap;  // the lower L goes over a full edge...
-    r->graph.uH(1, 3) = kCap;  // ...and so does the upper L: tie, lower L
-    Net net;
-    makeNet(net, Point(1, 1, 0), Point(3, 3, 0), 1);
-    int maxDemand = 0;
-    int of = r->Pattern(net.twopin[0].from, net.twopin[0].to, &net.twopin[0], maxDemand);
-    EXPECT_TRUE(samePath(net.twopin[0].path, kLowerRising));
-    EXPECT_EQ(of, 1);
-    EXPECT_EQ(maxDemand, kCap);
-    EXPECT_EQ(r->totalOF, 1);
-}
-
-TEST(PatternRoute, FlatListsStepsUpwardAndRightwardWhateverTheOrder) {
+TEST(PatternRoute, FlatListsStepsUpwardAndRightwardAndCountsOverflow) {
     auto r = makeRouter();
     Net net;
     makeNet(net, Point(2, 5, 0), Point(2, 1, 0), 1);
@@ -186,15 +157,13 @@ TEST(PatternRoute, FlatListsStepsUpwardAndRightwardWhateverTheOrder) {
     makeNet(dot, Point(4, 4, 0), Point(4, 4, 0), 1);
     EXPECT_EQ(r->Flat(dot.twopin[0].from, dot.twopin[0].to, dot.twopin[0].path, dot), 0);
     EXPECT_TRUE(dot.twopin[0].path.empty());
-}
 
-TEST(PatternRoute, FlatCountsOverflowOfFullEdges) {
-    auto r = makeRouter();
+    // A full edge on the way counts as overflow.
     r->graph.uV(0, 0) = kCap;
     r->graph.uV(0, 1) = kCap - 1;
-    Net net;
-    makeNet(net, Point(0, 0, 0), Point(0, 3, 0), 1);
-    EXPECT_EQ(r->Flat(net.twopin[0].from, net.twopin[0].to, net.twopin[0].path, net), 1);
+    Net full;
+    makeNet(full, Point(0, 0, 0), Point(0, 3, 0), 1);
+    EXPECT_EQ(r->Flat(full.twopin[0].from, full.twopin[0].to, full.twopin[0].path, full), 1);
     EXPECT_EQ(r->totalOF, 1);
 }
 

@@ -152,24 +152,3 @@ TEST(GlobalRoute2D, NoOverflowRunsOneMazeRoundAndReroutesNothing) {
     EXPECT_FALSE(d->router->historyMode);  // history starts at iteration 1
     expectConnected(*d);
 }
-
-TEST(GlobalRoute2D, NegotiationLowersOverflowAndKeepsNetsConnected) {
-    auto d = makeDesign(16, 16, 3, 150, 11);
-    d->control.maxIter = 30;
-    const std::string out = run(*d);
-    const auto mono = linesBetween(out, "===================Start Monotonic Routing===================",
-                                   "Monotonic Routing costs ");
-    const auto maze =
-        linesBetween(out, "===================Start Maze Routing===================", "Maze Routing costs ");
-    ASSERT_FALSE(mono.empty());
-    ASSERT_FALSE(maze.empty());
-    const int afterMono = fieldOf(mono.back(), "totalOF");
-    const int afterMaze = fieldOf(maze.back(), "totalOF");
-    EXPECT_GT(afterMono, 0);
-    EXPECT_LT(afterMaze, afterMono);
-    EXPECT_LE(maze.size(), 30u);
-    for (const std::string& line : maze) EXPECT_NE(line.find("  maxOF="), std::string::npos);
-    int maxOF = 0;
-    EXPECT_EQ(d->router->totalOF, d->router->getVirtualOF(maxOF));
-    expectConnected(*d);
-}

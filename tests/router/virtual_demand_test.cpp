@@ -24,16 +24,6 @@ int sum(const std::vector<int>& v) {
 
 }  // namespace
 
-TEST(VirtualDemand, ZeroFactorLeavesTablesZero) {
-    auto r = makeRouter(3, 3);
-    auto pins = pinGrid(3, 3);
-    pins[1][1] = 50;
-    r->initialVirtualDem(pins, 0.0);
-    EXPECT_EQ(sum(r->placement.virtualDemandH), 0);
-    EXPECT_EQ(sum(r->placement.virtualDemandV), 0);
-    EXPECT_EQ(r->placement.virtualDemandScale, 0.0);
-}
-
 TEST(VirtualDemand, EdgesSumTheirTwoEndCells) {
     auto r = makeRouter(4, 3);
     auto pins = pinGrid(4, 3);
@@ -53,27 +43,26 @@ TEST(VirtualDemand, EdgesSumTheirTwoEndCells) {
     EXPECT_EQ(sum(r->placement.virtualDemandV), 2 + 2 + 1 + 1);
 }
 
-TEST(VirtualDemand, CornerEdgeAndInnerCells) {
-    auto r = makeRouter(3, 3);
-    auto pins = pinGrid(3, 3);
-    pins[0][0] = 1;  // corner: 2 edges
-    r->initialVirtualDem(pins, 1.0);
-    EXPECT_EQ(sum(r->placement.virtualDemandH) + sum(r->placement.virtualDemandV), 2);
-
-    auto r2 = makeRouter(3, 3);
-    pins = pinGrid(3, 3);
-    pins[1][0] = 1;  // border: 3 edges
-    r2->initialVirtualDem(pins, 1.0);
-    EXPECT_EQ(sum(r2->placement.virtualDemandH) + sum(r2->placement.virtualDemandV), 3);
-
-    auto r3 = makeRouter(3, 3);
-    pins = pinGrid(3, 3);
-    pins[1][1] = 1;  // inner: 4 edges
-    r3->initialVirtualDem(pins, 1.0);
-    EXPECT_EQ(sum(r3->placement.virtualDemandH) + sum(r3->placement.virtualDemandV), 4);
-    // The entries that stand for no edge stay 0.
-    for (int y = 0; y < 3; ++y) EXPECT_EQ(r3->placement.virtualDemandH[r3->xyIdx(2, y)], 0);
-    for (int x = 0; x < 3; ++x) EXPECT_EQ(r3->placement.virtualDemandV[r3->xyIdx(x, 2)], 0);
+TEST(VirtualDemand, TotalsFollowTheEdgesAroundEachCellAndTheFactor) {
+    // One pin cell on a 3 by 3 grid: a corner has 2 edges, a border cell 3, an
+    // inner cell 4; factor 0 or a grid without pins leaves every table zero.
+    struct Case {
+        int px, py, pins;
+        double factor;
+        int total;
+    } cases[] = {{0, 0, 1, 1.0, 2}, {1, 0, 1, 1.0, 3}, {1, 1, 1, 1.0, 4}, {1, 1, 50, 0.0, 0}, {1, 1, 0, 7.5, 0}};
+    for (const Case& c : cases) {
+        auto r = makeRouter(3, 3);
+        auto pins = pinGrid(3, 3);
+        pins[c.px][c.py] = c.pins;
+        r->initialVirtualDem(pins, c.factor);
+        EXPECT_EQ(sum(r->placement.virtualDemandH) + sum(r->placement.virtualDemandV), c.total)
+            << c.px << "," << c.py << " factor " << c.factor;
+        EXPECT_EQ(r->placement.virtualDemandScale, c.factor);
+        // The entries that stand for no edge stay 0.
+        for (int y = 0; y < 3; ++y) EXPECT_EQ(r->placement.virtualDemandH[r->xyIdx(2, y)], 0);
+        for (int x = 0; x < 3; ++x) EXPECT_EQ(r->placement.virtualDemandV[r->xyIdx(x, 2)], 0);
+    }
 }
 
 TEST(VirtualDemand, OneWideAndOneHighGrids) {
@@ -91,12 +80,4 @@ TEST(VirtualDemand, OneWideAndOneHighGrids) {
     r2->initialVirtualDem(pins, 1.0);
     EXPECT_EQ(sum(r2->placement.virtualDemandV), 0);
     EXPECT_EQ(r2->virtualDemand(1, 2, 0), 4);
-}
-
-TEST(VirtualDemand, CellWithoutPinsAddsNothing) {
-    auto r = makeRouter(2, 2);
-    auto pins = pinGrid(2, 2);
-    r->initialVirtualDem(pins, 7.5);
-    EXPECT_EQ(sum(r->placement.virtualDemandH) + sum(r->placement.virtualDemandV), 0);
-    EXPECT_EQ(r->placement.virtualDemandScale, 7.5);
 }
