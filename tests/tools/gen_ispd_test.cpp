@@ -11,9 +11,6 @@
 
 namespace {
 
-using tooltest::readFile;
-using tooltest::runTool;
-
 struct Pin {
     long long x, y, layer;
 };
@@ -40,93 +37,113 @@ GenBench parseGenerated(const std::string& text) {
     std::istringstream in(text);
     std::string line, w1, w2;
     auto next = [&] {
-        bool ok = static_cast<bool>(std::getline(in, line));
-        EXPECT_TRUE(ok);
+        EXPECT_TRUE(static_cast<bool>(std::getline(in, line)));
         EXPECT_LE(line.size(), 79u);
         return std::istringstream(line);
     };
-    {
-        auto s = next();
-        s >> w1 >> b.X >> b.Y >> b.L;
-        EXPECT_EQ(w1, "grid");
-    }
+    auto blank = [&] {
+        next();
+        EXPECT_EQ(line, "");
+    };
+    next() >> w1 >> b.X >> b.Y >> b.L;
+    EXPECT_EQ(w1, "grid");
     const char* words[5] = {"vertical capacity", "horizontal capacity", "minimum width", "minimum spacing", "via spacing"};
     for (int k = 0; k < 5; ++k) {
         auto s = next();
         s >> w1 >> w2;
         EXPECT_EQ(w1 + " " + w2, words[k]);
-        long long v;
-        while (s >> v) b.lists[k].push_back(v);
+        for (long long v; s >> v;) b.lists[k].push_back(v);
         EXPECT_EQ(static_cast<long long>(b.lists[k].size()), b.L);
     }
-    {
-        auto s = next();
-        s >> b.ox >> b.oy >> b.tw >> b.th;
-    }
-    next();
-    EXPECT_EQ(line, "");
-    long long n = 0;
-    {
-        auto s = next();
-        s >> w1 >> w2 >> n;
-        EXPECT_EQ(w1 + " " + w2, "num net");
-    }
+    next() >> b.ox >> b.oy >> b.tw >> b.th;
+    blank();
+    long long n = 0, a = 0;
+    next() >> w1 >> w2 >> n;
+    EXPECT_EQ(w1 + " " + w2, "num net");
     for (long long i = 0; i < n; ++i) {
         GenNet net;
-        auto s = next();
-        s >> net.name >> net.id >> net.pins >> net.width;
+        next() >> net.name >> net.id >> net.pins >> net.width;
         for (long long p = 0; p < net.pins; ++p) {
-            auto ps = next();
             Pin pin{};
-            ps >> pin.x >> pin.y >> pin.layer;
+            next() >> pin.x >> pin.y >> pin.layer;
             net.pinList.push_back(pin);
         }
         b.nets.push_back(net);
     }
-    next();
-    EXPECT_EQ(line, "");
-    long long a = 0;
-    {
-        auto s = next();
-        s >> a;
-    }
+    blank();
+    next() >> a;
     for (long long i = 0; i < a; ++i) {
-        auto s = next();
-        GenBench::Adj adj{};
-        s >> adj.x1 >> adj.y1 >> adj.l1 >> adj.x2 >> adj.y2 >> adj.l2 >> adj.cap;
-        b.adjustments.push_back(adj);
+        GenBench::Adj j{};
+        next() >> j.x1 >> j.y1 >> j.l1 >> j.x2 >> j.y2 >> j.l2 >> j.cap;
+        b.adjustments.push_back(j);
     }
     EXPECT_FALSE(std::getline(in, line)) << "text after the adjustments: " << line;
     return b;
 }
 
-class GenIspd : public ::testing::Test {
+class GenIspd : public tooltest::ScratchTest {
 protected:
-    void SetUp() override { dir = tooltest::makeScratchDir(); }
-    void TearDown() override { tooltest::removeScratchDir(dir); }
     std::string gen(const std::string& args, const std::string& file) {
-        auto r = runTool(dir, "gen_ispd", args + " --out '" + dir + "/" + file + "'");
+        auto r = run("gen_ispd", args + " --out '" + dir + "/" + file + "'");
         EXPECT_EQ(r.status, 0) << r.err;
-        return readFile(dir + "/" + file);
+        return readWholeFile(dir + "/" + file);
     }
-    std::string dir;
 };
 
-TEST_F(GenIspd, SameSeedSameBytesOtherSeedDiffers) {
-    const std::string args = "--grid 40 30 --layers 4 --nets 2000";
-    std::string a = gen("--seed 7 " + args, "a.gr");
-    std::string b = gen("--seed 7 " + args, "b.gr");
-    std::string c = gen("--seed 8 " + args, "c.gr");
-    ASSERT_FALSE(a.empty());
-    EXPECT_TRUE(a == b);
-    EXPECT_TRUE(a != c);
-    // Standard output carries the same bytes as --out.
-    auto r = runTool(dir, "gen_ispd", "--seed 7 " + args);
+// examples/example.gr is "gen_ispd --seed 2008 --grid 64 64 --layers 6 --nets 4000 --tracks 11": the
+// generator gives the same bytes again, on standard output too; another seed differs.
+TEST_F(GenIspd, SameSeedSameBytesAsTheExampleOtherSeedDiffers) {
+    const std::string args = "--grid 64 64 --layers 6 --nets 4000 --tracks 11";
+    const std::string a = gen("--seed 2008 " + args, "a.gr");
+    EXPECT_TRUE(a == readWholeFile(std::string(TARVEX_SOURCE_DIR) + "/examples/example.gr"));
+    auto r = run("gen_ispd", "--seed 2008 " + args);
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.out == a);
+    EXPECT_TRUE(gen("--seed 8 " + args, "c.gr") != a);
 }
 
-TEST_F(GenIspd, FileFollowsTheBenchmarkLayout) {
+// Routes every net as a chain of its G-cells in sorted order: a horizontal wire on layer 1,
+// a via up, a vertical wire on layer 2 and a via down, plus a via stack from each pin's layer
+// down to layer 1. Returns the result text and adds the expected wire length.
+std::string chainRoute(const GenBench& b, long long& wireLength, long long& netsWritten) {
+    std::string out;
+    auto X = [&](long long g) { return std::to_string(b.ox + g * b.tw); };
+    auto Y = [&](long long g) { return std::to_string(b.oy + g * b.th); };
+    auto pt = [&](long long gx, long long gy, long long l) { return "(" + X(gx) + "," + Y(gy) + "," + std::to_string(l) + ")"; };
+    for (const GenNet& n : b.nets) {
+        std::set<std::pair<long long, long long>> cells;
+        std::set<std::vector<long long>> pins;
+        for (const Pin& p : n.pinList) {
+            long long gx = (p.x - b.ox) / b.tw, gy = (p.y - b.oy) / b.th;
+            cells.insert({gx, gy});
+            pins.insert({gx, gy, p.layer});
+        }
+        if (cells.size() < 2) continue;
+        ++netsWritten;
+        out += n.name + " " + std::to_string(n.id) + "\n";
+        for (const auto& p : pins)
+            if (p[2] > 1) {
+                out += pt(p[0], p[1], p[2]) + "-" + pt(p[0], p[1], 1) + "\n";
+                wireLength += p[2] - 1;
+            }
+        auto prev = cells.begin();
+        for (auto it = std::next(cells.begin()); it != cells.end(); prev = it++) {
+            long long ax = prev->first, ay = prev->second, bx = it->first, by = it->second;
+            if (ax != bx) out += pt(ax, ay, 1) + "-" + pt(bx, ay, 1) + "\n";
+            if (ay != by) {
+                out += pt(bx, ay, 1) + "-" + pt(bx, ay, 2) + "\n";
+                out += pt(bx, ay, 2) + "-" + pt(bx, by, 2) + "\n";
+                out += pt(bx, by, 2) + "-" + pt(bx, by, 1) + "\n";
+                wireLength += 2;
+            }
+            wireLength += std::abs(bx - ax) + std::abs(by - ay);
+        }
+        out += "!\n";
+    }
+    return out;
+}
+
+TEST_F(GenIspd, FileFollowsTheBenchmarkLayoutAndChainRoutedPassesTheChecker) {
     GenBench b = parseGenerated(gen("--seed 3 --grid 50 40 --layers 6 --nets 5000 --origin 1000 -200 --tile 30 20", "g.gr"));
     ASSERT_EQ(b.X, 50);
     ASSERT_EQ(b.Y, 40);
@@ -191,18 +208,26 @@ TEST_F(GenIspd, FileFollowsTheBenchmarkLayout) {
     }
     EXPECT_GT(blocked, 0);
     EXPECT_LT(blocked, static_cast<long long>(b.adjustments.size()));
+
+    // Routed as chains on layers 1 and 2: every net present, the wire length as
+    // written, and overflow somewhere.
+    long long wireLength = 0, nets = 0;
+    writeTextFile(dir + "/g.result", chainRoute(b, wireLength, nets));
+    auto r = run("check_ispd", "'" + dir + "/g.gr' '" + dir + "/g.result'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto m = parseLabelValues(r.out);
+    EXPECT_EQ(m["nets in result"], nets);
+    EXPECT_EQ(m["wire length"], wireLength);
+    EXPECT_GT(m["total overflow"], 0);
+    EXPECT_EQ(m["errors"], 0);
 }
 
-TEST_F(GenIspd, TracksOptionSetsRegularLayerCapacity) {
+TEST_F(GenIspd, TracksOptionAndZeroNets) {
     GenBench b = parseGenerated(gen("--grid 10 10 --layers 4 --nets 10 --tracks 20", "t.gr"));
     EXPECT_EQ(b.lists[1][2], 40);  // layer 3: 20 tracks of pitch 2
     EXPECT_EQ(b.lists[0][1], 40);
     EXPECT_EQ(b.lists[1][0], 20);  // layer 1 keeps half its tracks for pins
-}
-
-TEST_F(GenIspd, ZeroNetsStillGivesACompleteFile) {
-    GenBench b = parseGenerated(gen("--grid 5 5 --layers 2 --nets 0", "z.gr"));
-    EXPECT_TRUE(b.nets.empty());
+    EXPECT_TRUE(parseGenerated(gen("--grid 5 5 --layers 2 --nets 0", "z.gr")).nets.empty());
 }
 
 TEST_F(GenIspd, BadArgumentsAreRefused) {
@@ -220,73 +245,13 @@ TEST_F(GenIspd, BadArgumentsAreRefused) {
         "--grid 10 10 --layers 4 --nets 5 --out /nonexistent-dir/x.gr",
     };
     for (const std::string& args : bad) {
-        auto r = runTool(dir, "gen_ispd", args);
+        auto r = run("gen_ispd", args);
         EXPECT_EQ(r.status, 1) << args;
         EXPECT_NE(r.err.find("gen_ispd: "), std::string::npos) << args;
     }
-    auto help = runTool(dir, "gen_ispd", "--help");
+    auto help = run("gen_ispd", "--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("usage: gen_ispd"), std::string::npos);
-}
-
-// Routes every net as a chain of its G-cells in sorted order: a horizontal wire on layer 1,
-// a via up, a vertical wire on layer 2 and a via down, plus a via stack from each pin's layer
-// down to layer 1. Returns the result text and adds the expected wire length.
-std::string chainRoute(const GenBench& b, long long& wireLength, long long& netsWritten) {
-    std::string out;
-    auto X = [&](long long g) { return std::to_string(b.ox + g * b.tw); };
-    auto Y = [&](long long g) { return std::to_string(b.oy + g * b.th); };
-    auto pt = [&](long long gx, long long gy, long long l) { return "(" + X(gx) + "," + Y(gy) + "," + std::to_string(l) + ")"; };
-    for (const GenNet& n : b.nets) {
-        std::set<std::pair<long long, long long>> cells;
-        std::set<std::vector<long long>> pins;
-        for (const Pin& p : n.pinList) {
-            long long gx = (p.x - b.ox) / b.tw, gy = (p.y - b.oy) / b.th;
-            cells.insert({gx, gy});
-            pins.insert({gx, gy, p.layer});
-        }
-        if (cells.size() < 2) continue;
-        ++netsWritten;
-        out += n.name + " " + std::to_string(n.id) + "\n";
-        for (const auto& p : pins)
-            if (p[2] > 1) {
-                out += pt(p[0], p[1], p[2]) + "-" + pt(p[0], p[1], 1) + "\n";
-                wireLength += p[2] - 1;
-            }
-        auto prev = cells.begin();
-        for (auto it = std::next(cells.begin()); it != cells.end(); prev = it++) {
-            long long ax = prev->first, ay = prev->second, bx = it->first, by = it->second;
-            if (ax != bx) out += pt(ax, ay, 1) + "-" + pt(bx, ay, 1) + "\n";
-            if (ay != by) {
-                out += pt(bx, ay, 1) + "-" + pt(bx, ay, 2) + "\n";
-                out += pt(bx, ay, 2) + "-" + pt(bx, by, 2) + "\n";
-                out += pt(bx, by, 2) + "-" + pt(bx, by, 1) + "\n";
-                wireLength += 2;
-            }
-            wireLength += std::abs(bx - ax) + std::abs(by - ay);
-        }
-        out += "!\n";
-    }
-    return out;
-}
-
-TEST_F(GenIspd, ChainRoutedBenchmarkPassesTheChecker) {
-    GenBench b = parseGenerated(gen("--seed 11 --grid 30 20 --layers 4 --nets 1500 --origin 7 9 --tile 25 15", "e.gr"));
-    long long wireLength = 0, nets = 0;
-    tooltest::writeFile(dir + "/e.result", chainRoute(b, wireLength, nets));
-    auto r = runTool(dir, "check_ispd", "'" + dir + "/e.gr' '" + dir + "/e.result'");
-    ASSERT_EQ(r.status, 0) << r.err;
-    auto m = tooltest::parseReport(r.out);
-    EXPECT_EQ(m["nets in result"], nets);
-    EXPECT_EQ(m["wire length"], wireLength);
-    EXPECT_GT(m["total overflow"], 0);  // everything on two layers must overflow somewhere
-    EXPECT_EQ(m["errors"], 0);
-}
-
-TEST_F(GenIspd, ExampleBenchmarkIsTheGeneratorsOwnOutput) {
-    // examples/example.gr is "gen_ispd --seed 2008 --grid 64 64 --layers 6 --nets 4000 --tracks 11".
-    std::string regenerated = gen("--seed 2008 --grid 64 64 --layers 6 --nets 4000 --tracks 11", "ex.gr");
-    EXPECT_TRUE(regenerated == readFile(std::string(TARVEX_SOURCE_DIR) + "/examples/example.gr"));
 }
 
 }  // namespace
