@@ -145,13 +145,8 @@ std::string chainRoute(const GenBench& b, long long& wireLength, long long& nets
 
 TEST_F(GenIspd, FileFollowsTheBenchmarkLayoutAndChainRoutedPassesTheChecker) {
     GenBench b = parseGenerated(gen("--seed 3 --grid 50 40 --layers 6 --nets 5000 --origin 1000 -200 --tile 30 20", "g.gr"));
-    ASSERT_EQ(b.X, 50);
-    ASSERT_EQ(b.Y, 40);
-    ASSERT_EQ(b.L, 6);
-    EXPECT_EQ(b.ox, 1000);
-    EXPECT_EQ(b.oy, -200);
-    EXPECT_EQ(b.tw, 30);
-    EXPECT_EQ(b.th, 20);
+    ASSERT_EQ((std::vector<long long>{b.X, b.Y, b.L}), (std::vector<long long>{50, 40, 6}));
+    EXPECT_EQ((std::vector<long long>{b.ox, b.oy, b.tw, b.th}), (std::vector<long long>{1000, -200, 30, 20}));
     for (long long l = 0; l < b.L; ++l) {
         // Layer 1 horizontal, layer 2 vertical, and so on; capacities are whole tracks.
         const bool horizontal = l % 2 == 0;
@@ -173,10 +168,7 @@ TEST_F(GenIspd, FileFollowsTheBenchmarkLayoutAndChainRoutedPassesTheChecker) {
         maxDegree = std::max(maxDegree, n.pins);
         ++byDegree[static_cast<size_t>(std::min<long long>(n.pins, 499))];
         for (const Pin& p : n.pinList) {
-            EXPECT_GE(p.x, b.ox);
-            EXPECT_LT(p.x, b.ox + b.X * b.tw);
-            EXPECT_GE(p.y, b.oy);
-            EXPECT_LT(p.y, b.oy + b.Y * b.th);
+            EXPECT_TRUE(p.x >= b.ox && p.x < b.ox + b.X * b.tw && p.y >= b.oy && p.y < b.oy + b.Y * b.th);
             ASSERT_GE(p.layer, 1);
             ASSERT_LE(p.layer, b.L);
             ++byLayer[static_cast<size_t>(p.layer)];
@@ -215,11 +207,8 @@ TEST_F(GenIspd, FileFollowsTheBenchmarkLayoutAndChainRoutedPassesTheChecker) {
     writeTextFile(dir + "/g.result", chainRoute(b, wireLength, nets));
     auto r = run("check_ispd", "'" + dir + "/g.gr' '" + dir + "/g.result'");
     ASSERT_EQ(r.status, 0) << r.err;
-    auto m = parseLabelValues(r.out);
-    EXPECT_EQ(m["nets in result"], nets);
-    EXPECT_EQ(m["wire length"], wireLength);
-    EXPECT_GT(m["total overflow"], 0);
-    EXPECT_EQ(m["errors"], 0);
+    tooltest::expectFigures(r.out, {{"nets in result", nets}, {"wire length", wireLength}, {"errors", 0}});
+    EXPECT_GT(parseLabelValues(r.out)["total overflow"], 0);
 }
 
 TEST_F(GenIspd, TracksOptionAndZeroNets) {

@@ -43,11 +43,8 @@ protected:
 TEST_F(PlaceCheck, LegalPlacementPassesAndReportsHpwl) {
     CommandResult r = check({"d.aux", "d.pl"});
     EXPECT_EQ(r.status, 0) << r.out << r.err;
-    auto v = parseLabelValues(r.out);
-    EXPECT_EQ(v["violations"], 0);
-    EXPECT_EQ(v["movable cells"], 3);
     // n0: pins (3,6) (7,5) (2,2) -> 9; n1: (15,15) (25,10) -> 15.
-    EXPECT_EQ(v["hpwl"], 24);
+    tooltest::expectFigures(r.out, {{"violations", 0}, {"movable cells", 3}, {"hpwl", 24}});
     EXPECT_NE(r.out.find("place_check: PASS violations=0 "), std::string::npos);
 }
 
@@ -57,24 +54,15 @@ TEST_F(PlaceCheck, ReportsEachKindOfViolation) {
     writeTextFile(dir + "/bad.pl", "o0 0 0 : N\no1 3 0 : N\no2 28 10 : N\no3 21 0 : N /FIXED\np0 1 1 : N /FIXED_NI\n");
     CommandResult r = check({"d.aux", "bad.pl"});
     EXPECT_EQ(r.status, 1);
-    auto v = parseLabelValues(r.out);
-    EXPECT_EQ(v["overlaps"], 1);
-    EXPECT_EQ(v["overlap area"], 10 + 3 * 10);
-    EXPECT_EQ(v["fixed overlaps"], 1);
-    EXPECT_EQ(v["fixed moved"], 1);
-    EXPECT_EQ(v["displacement"], 2 + 15);
+    tooltest::expectFigures(r.out, {{"overlaps", 1}, {"overlap area", 10 + 3 * 10}, {"fixed overlaps", 1},
+                                    {"fixed moved", 1}, {"displacement", 2 + 15}});
     // Off the rows (y 5), past the row end, and off the site grid (x 2.5).
     writeTextFile(dir + "/rows.pl", "o0 0 5 : N\no1 36 0 : N\no2 2.5 10 : N\n");
     r = check({"d.aux", "rows.pl"});
     EXPECT_EQ(r.status, 1);
-    v = parseLabelValues(r.out);
-    EXPECT_EQ(v["outside rows"], 2);
-    EXPECT_EQ(v["off site"], 1);
-    EXPECT_EQ(v["fixed moved"], 0);
+    tooltest::expectFigures(r.out, {{"outside rows", 2}, {"off site", 1}, {"fixed moved", 0}});
     // A reference .pl of its own measures displacement from there.
-    r = check({"d.aux", "d.pl", "rows.pl"});
-    v = parseLabelValues(r.out);
-    EXPECT_EQ(v["displacement"], 5 + 31 + 11);
+    tooltest::expectFigures(check({"d.aux", "d.pl", "rows.pl"}).out, {{"displacement", 5 + 31 + 11}});
 }
 
 TEST_F(PlaceCheck, RefusesMalformedInput) {

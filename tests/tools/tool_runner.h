@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "tests/common/RunCommand.h"
@@ -16,6 +17,12 @@ inline std::string toolPath(const std::string& name) { return std::string(TARVEX
 // Runs "tool args" with stdin closed to /dev/null; args are passed to the shell as written.
 inline CommandResult runTool(const std::string& dir, const std::string& tool, const std::string& args) {
     return runCommand("'" + toolPath(tool) + "' " + args, dir);
+}
+
+// Each label's value in the "label: value" lines of a tool's report `out`.
+inline void expectFigures(const std::string& out, const std::map<std::string, long long>& want) {
+    auto got = parseLabelValues(out);
+    for (const auto& [label, value] : want) EXPECT_EQ(got[label], value) << label;
 }
 
 // A test with a scratch folder of its own, removed afterwards.
