@@ -81,7 +81,7 @@ TEST(HpwlReport, TotalBeyond32Bits) {
     EXPECT_EQ(hpwlReport(empty.db), "totalHPWL = 0  movePinRatio=0.00  localNetNum=0\n");
 }
 
-TEST(LookLog, CountsNamedNetsAndSkipsFaults) {
+TEST(LookLog, CountsNamedNetsSkipsFaultsAndNeedsTheLog) {
     SmallDesign d;
     d.addNet({{1, 1}, {31, 21}});  // net 0: two G-cells, Steiner length 50
     d.addNet({});                  // net 1: no pins
@@ -106,11 +106,7 @@ TEST(LookLog, CountsNamedNetsAndSkipsFaults) {
     EXPECT_NE(err.find("routing.log:5: net 1 has no pins, line skipped\n"), std::string::npos);
     EXPECT_NE(err.find("routing.log:8: no net number"), std::string::npos);
     EXPECT_NE(out.find("start initial placement x=4  y=4\n"), std::string::npos);
-}
 
-TEST(LookLog, EmptyLogAndMissingLog) {
-    SmallDesign d;
-    d.addNet({{1, 1}, {31, 21}});
     EXPECT_EQ(tail(lookReport(d.db, "nothing to see\n"), "binNum[9]"),
               "binNum[9] = 0\nunRouteNet=0  localNet=0  removed flute length 0\n");
     EXPECT_EXIT(

@@ -3,15 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <utility>
+
 #include "tests/placement/placement_test_util.h"
 
 namespace {
 
 using namespace placetest;
 
-TEST(PlacementDatabase, TerminalsCutRowsIntoSubRows) {
-    Design d;
-    d.fullRows();  // rows [0,40) at y 0, 10, 20, 30
+TEST(PlacementDatabase, TerminalsAndShapesCutRowsIntoSubRows) {
+    Design d;  // rows [0,40) at y 0, 10, 20, 30
     d.add(makeCell(5, 10, 10, 0, 1));   // inside row 0: splits it
     d.add(makeCell(40, 10, 0, 10, 1));  // covers row 1
     d.add(makeCell(4, 5, 20, 15, 1));   // touches row 2 only along its bottom edge: nothing
@@ -28,7 +30,6 @@ TEST(PlacementDatabase, TerminalsCutRowsIntoSubRows) {
     // A blockage over the gap between two sub-rows cuts the right end of one and
     // the left end of the other; with a margin the cut grows on both sides.
     Design e;
-    e.fullRows();
     e.add(makeCell(4, 10, 10, 0, 1));
     e.add(makeCell(12, 10, 8, 0, 1));
     e.add(makeCell(2, 10, 30, 10, 1));
@@ -41,36 +42,29 @@ TEST(PlacementDatabase, TerminalsCutRowsIntoSubRows) {
     EXPECT_EQ(spans(q.rows[1]), both);
     EXPECT_EQ(spans(q.rows[2]), (std::vector<std::pair<int, int>>{{0, 29}, {33, 40}}));
     EXPECT_EQ(spans(q.rows[3]), (std::vector<std::pair<int, int>>{{0, 40}}));
-}
 
-TEST(PlacementDatabase, ShapesCutInsteadOfTheRectangle) {
-    Design d;
-    d.fullRows();
+    // A macro with shapes cuts by its shapes instead of its rectangle.
+    Design f;
     placeCell m = makeCell(20, 20, 10, 0, 1);
     m.shapes.push_back({10, 0, 5, 20});   // left leg over rows 0 and 1
     m.shapes.push_back({25, 10, 5, 10});  // right leg over row 1 only
-    d.add(m);
-    Placement p;
-    d.build(p);
-    EXPECT_EQ(spans(p.rows[0]), (std::vector<std::pair<int, int>>{{0, 10}, {15, 40}}));
-    EXPECT_EQ(spans(p.rows[1]), (std::vector<std::pair<int, int>>{{0, 10}, {15, 25}, {30, 40}}));
+    f.add(m);
+    Placement r;
+    f.build(r);
+    EXPECT_EQ(spans(r.rows[0]), (std::vector<std::pair<int, int>>{{0, 10}, {15, 40}}));
+    EXPECT_EQ(spans(r.rows[1]), (std::vector<std::pair<int, int>>{{0, 10}, {15, 25}, {30, 40}}));
 }
 
 TEST(PlacementDatabase, BinOverlapsAddUpToEachRectangle) {
     Design d;
-    d.fullRows();
     d.add(makeCell(15, 10, 5, 5));    // straddles four bins
     d.add(makeCell(10, 10, 10, 20));  // right edge on a bin boundary: one bin only
     d.add(makeCell(3, 10, 38, 30));   // pokes out of the grid on the right
     Placement p;
     d.build(p);
-    EXPECT_EQ(p.bin(0, 0).placedArea, 25);
-    EXPECT_EQ(p.bin(1, 0).placedArea, 50);
-    EXPECT_EQ(p.bin(0, 1).placedArea, 25);
-    EXPECT_EQ(p.bin(1, 1).placedArea, 50);
-    EXPECT_EQ(p.bin(1, 2).placedArea, 100);
-    EXPECT_EQ(p.bin(2, 2).placedArea, 0);
-    EXPECT_EQ(p.bin(3, 3).placedArea, 20);  // the part inside the grid, clipped
+    // The last: the part inside the grid, clipped.
+    for (auto [x, y, area] : {std::array<int, 3>{0, 0, 25}, {1, 0, 50}, {0, 1, 25}, {1, 1, 50}, {1, 2, 100}, {2, 2, 0}, {3, 3, 20}})
+        EXPECT_EQ(p.bin(x, y).placedArea, area) << x << "," << y;
     EXPECT_EQ(p.totalBinCap, 4 * 40 * 10);
     EXPECT_EQ(p.rowCap, 4 * 40 * 10);
     for (int x = 0; x < 4; ++x)
@@ -91,7 +85,6 @@ TEST(PlacementDatabase, BinOverlapsAddUpToEachRectangle) {
 
 TEST(PlacementDatabase, PinsAndPositionsOutsideTheGridAreClipped) {
     Design d;
-    d.fullRows();
     placeCell c = makeCell(4, 10, -20, 100);  // wholly outside the grid
     c.pins.push_back({0, 0, 1, 2, 3});
     c.pins.push_back({0, 0, 1, 500, -500});
@@ -103,15 +96,12 @@ TEST(PlacementDatabase, PinsAndPositionsOutsideTheGridAreClipped) {
     testing::internal::CaptureStdout();
     d.build(p);
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ(p.bin(0, 3).pinCount, 1);
-    EXPECT_EQ(p.bin(3, 0).pinCount, 1);
-    EXPECT_EQ(p.bin(3, 3).pinCount, 1);
+    for (auto [x, y] : {std::pair{0, 3}, {3, 0}, {3, 3}}) EXPECT_EQ(p.bin(x, y).pinCount, 1) << x << "," << y;
     EXPECT_EQ(p.bin(0, 3).cells.count(0), 1u);
 }
 
-TEST(PlacementDatabase, BlockedCapacityAndFreeRatio) {
+TEST(PlacementDatabase, BlockedCapacityFreeRatioAndNoCapacityRefused) {
     Design d;
-    d.fullRows();
     placeCell m = makeCell(10, 10, 0, 0, 1);  // covers bin (0,0) on both layers
     m.blockedLayers = {0, 1};
     d.add(m);
@@ -124,21 +114,14 @@ TEST(PlacementDatabase, BlockedCapacityAndFreeRatio) {
     EXPECT_DOUBLE_EQ(p.bin(1, 0).blockedCapacity, 5.0);
     EXPECT_DOUBLE_EQ(p.bin(1, 0).freeRatio, 0.75);
     EXPECT_EQ(p.bin(0, 0).macroBlockage, 200);
-}
 
-TEST(PlacementDatabase, ZeroRoutingCapacityIsRefused) {
-    Design d;
-    d.fullRows();
-    d.layerCap = {0, 0};
-    Placement p;
-    EXPECT_EXIT(d.build(p), testing::ExitedWithCode(1), "no capacity");
+    d.layerCap = {0, 0};  // no routing capacity at all: refused
+    Placement none;
+    EXPECT_EXIT(d.build(none), testing::ExitedWithCode(1), "no capacity");
 }
 
 TEST(PlacementDatabase, HistoryCountsEveryOverCapacityUpdate) {
-    Design d;
-    d.X = 2;
-    d.Y = 1;
-    d.fullRows();  // one row [0, 20) x [0, 10): each bin offers 100
+    Design d(2, 1);  // one row [0, 20) x [0, 10): each bin offers 100
     d.add(makeCell(10, 10, 0, 0));
     d.add(makeCell(10, 10, 0, 0));
     d.add(makeCell(5, 10, 0, 0));
@@ -157,10 +140,7 @@ TEST(PlacementDatabase, HistoryCountsEveryOverCapacityUpdate) {
 }
 
 TEST(PlacementDatabase, DensityCostAndVirtualDemand) {
-    Design d;
-    d.X = 3;
-    d.Y = 2;
-    d.fullRows();
+    Design d(3, 2);
     placeCell c = makeCell(5, 5, 0, 0);
     for (int i = 0; i < 3; ++i) c.pins.push_back({0, 0, 1, 0, 0});
     d.add(c);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "placement/Placement.h"
+#include "tests/common/HandDesign.h"
 #include "tests/common/TwoPinNets.h"
 
 namespace {
@@ -22,23 +23,11 @@ struct HandRow {
 
     explicit HandRow(int X) : X(X) { nets.reserve(64); }
 
-    int addCell(int x, int width, int type = 0) {
-        placeCell c;
-        c.id = c.index = static_cast<int>(cells.size());
-        c.xlow = x;
-        c.ylow = 0;
-        c.width = width;
-        c.height = 10;
-        c.type = type;
-        cells.push_back(c);
-        return c.index;
-    }
+    int addCell(int x, int width, int type = 0) { return addObject(cells, handCell(x, 0, width, 10, type)); }
     int addAnchor(int x) { return addCell(x, 1, 2); }
 
     void build() {
-        std::vector<Row> rows(1);
-        rows[0].numSites = X * 100;
-        rows[0].height = 10;
+        std::vector<Row> rows = stackedRows(1, 10, X * 100, 0);
         std::vector<int> layerCap{10};
         p.initial(cells, rows, layerCap, X, 1, 1, 0, 0, 100, 10, 0.0, 0);
     }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "tests/placement/placement_test_util.h"
 
@@ -22,16 +24,20 @@ void legalizeAndMove(Placement& p) {
     }
 }
 
-TEST(Legalize, CellsSnapToRowsWithoutOverlap) {
+// Builds the placement of `d`, legalizes it and checks the result is legal.
+void legalizeChecked(Design& d, Placement& p) {
+    d.build(p);
+    legalizeAndMove(p);
+    expectLegal(p);
+}
+
+TEST(Legalize, CellsSnapToRowsWithoutOverlapAndClustersShiftLeftFromTheRowEnd) {
     Design d;
-    d.fullRows();
     d.add(makeCell(4, 10, 3, 2));
     d.add(makeCell(4, 10, 5, 4));   // overlaps the first: goes right of it
     d.add(makeCell(6, 10, 21, 27));
     Placement p;
-    d.build(p);
-    legalizeAndMove(p);
-    expectLegal(p);
+    legalizeChecked(d, p);
     EXPECT_EQ(p.cells[0].legX, 3);
     EXPECT_EQ(p.cells[0].legY, 0);
     EXPECT_EQ(p.cells[1].legX, 7);
@@ -40,20 +46,13 @@ TEST(Legalize, CellsSnapToRowsWithoutOverlap) {
     EXPECT_EQ(p.cells[2].xlow, 21);  // moved in the bins too
     EXPECT_EQ(p.cells[1].rightLimit, 40);
     EXPECT_EQ(p.cells[0].rightLimit, 7);
-}
 
-TEST(Legalize, ClusterShiftsLeftFromTheRowEnd) {
-    Design d;
-    d.X = 2;
-    d.Y = 1;
-    d.fullRows();  // one row [0, 20)
-    for (int i = 0; i < 4; ++i) d.add(makeCell(4, 10, 18, 0));
-    Placement p;
-    d.build(p);
-    legalizeAndMove(p);
-    expectLegal(p);
+    Design e(2, 1);  // one row [0, 20)
+    for (int i = 0; i < 4; ++i) e.add(makeCell(4, 10, 18, 0));
+    Placement q;
+    legalizeChecked(e, q);
     std::vector<int> xs;
-    for (const placeCell& c : p.cells) xs.push_back(c.legX);
+    for (const placeCell& c : q.cells) xs.push_back(c.legX);
     std::sort(xs.begin(), xs.end());
     EXPECT_EQ(xs, (std::vector<int>{4, 8, 12, 16}));
 }
@@ -61,10 +60,7 @@ TEST(Legalize, ClusterShiftsLeftFromTheRowEnd) {
 TEST(Legalize, FullRowSendsTheRestFarAway) {
     // Row 0 of the left bin column is exactly filled by the first five cells; the
     // sixth fits only in the far corner (all other rows are blocked).
-    Design d;
-    d.X = 4;
-    d.Y = 4;
-    d.fullRows();
+    Design d(4, 4);
     d.add(makeCell(30, 10, 10, 10, 1));  // block row 1 from x 10
     d.add(makeCell(30, 10, 0, 20, 1));   // block row 2 up to x 30
     d.add(makeCell(40, 10, 0, 30, 1));   // block row 3
@@ -73,9 +69,7 @@ TEST(Legalize, FullRowSendsTheRestFarAway) {
     d.add(makeCell(6, 10, 0, 0));
     d.add(makeCell(5, 10, 0, 0));
     Placement p;
-    d.build(p);
-    legalizeAndMove(p);
-    expectLegal(p);
+    legalizeChecked(d, p);
     int inRow0 = 0, inRow1 = 0, inRow2 = 0;
     for (const placeCell& c : p.cells) {
         if (c.type != 0) continue;
@@ -96,24 +90,17 @@ TEST(Legalize, FullRowSendsTheRestFarAway) {
 // A free stretch exactly as long as the cell takes it; one unit longer, or a cell
 // longer than every row, and no sub-row can take it: the run ends with status 1.
 TEST(Legalize, SubRowExactlyAsLongAsTheCellIsTheLastCandidate) {
-    Design d;
-    d.X = 2;
-    d.Y = 1;
-    d.fullRows();
+    Design d(2, 1);
     d.add(makeCell(7, 10, 0, 0, 1));
     d.add(makeCell(7, 10, 13, 0, 1));  // free stretch [7, 13): 6 sites
     d.add(makeCell(6, 10, 2, 0));
     Placement p;
-    d.build(p);
-    legalizeAndMove(p);
-    expectLegal(p);
+    legalizeChecked(d, p);
     EXPECT_EQ(p.cells[2].legX, 7);
 
     Design wider = d;
     wider.cells[2].width = 7;
-    Design longest;
-    longest.X = longest.Y = 3;
-    longest.fullRows();
+    Design longest(3, 3);
     longest.add(makeCell(31, 10, 0, 0));
     for (Design* e : {&wider, &longest}) {
         Placement q;
@@ -125,15 +112,10 @@ TEST(Legalize, SubRowExactlyAsLongAsTheCellIsTheLastCandidate) {
 TEST(Legalize, LongClustersStayFinite) {
     // 600 cells all wishing the same spot: one cluster grows by 600 joins, its
     // weights by 5^600, far beyond double range without renormalisation.
-    Design d;
-    d.X = 200;
-    d.Y = 1;
-    d.fullRows();  // one row [0, 2000)
+    Design d(200, 1);  // one row [0, 2000)
     for (int i = 0; i < 600; ++i) d.add(makeCell(2, 10, 1000, 0));
     Placement p;
-    d.build(p);
-    legalizeAndMove(p);
-    expectLegal(p);
+    legalizeChecked(d, p);
     const SubRow& s = *p.rows[0].subRows[0];
     ASSERT_EQ(s.clusters.size(), 1u);
     EXPECT_TRUE(std::isfinite(s.clusters[0].e));
@@ -155,10 +137,7 @@ TEST(Legalize, EqualXOrderedByKeyAndTouchingClustersMerge) {
     EXPECT_TRUE(cellCompare(&a, &b));
 
     // A cell at x equal to the cluster end joins it; one unit right starts a new one.
-    Design d;
-    d.X = 4;
-    d.Y = 1;
-    d.fullRows();
+    Design d(4, 1);
     d.add(makeCell(4, 10, 0, 0));
     d.add(makeCell(4, 10, 4, 0));
     d.add(makeCell(4, 10, 9, 0));
@@ -173,10 +152,7 @@ TEST(Legalize, EqualXOrderedByKeyAndTouchingClustersMerge) {
 }
 
 TEST(Legalize, RingSearchOffersEachSubRowOnce) {
-    Design d;
-    d.X = 3;
-    d.Y = 3;
-    d.fullRows();
+    Design d(3, 3);
     Placement p;
     d.build(p);
     for (SubRow& s : p.subRowPool) s.stamp = -1;
@@ -190,7 +166,6 @@ TEST(Legalize, RingSearchOffersEachSubRowOnce) {
 
 TEST(Legalize, AveragesOverNoMovableCellPrintZero) {
     Design d;
-    d.fullRows();
     d.add(makeCell(4, 10, 0, 0, 1));
     Placement p;
     d.build(p);

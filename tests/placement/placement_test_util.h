@@ -14,17 +14,6 @@ namespace placetest {
 
 inline placeCell makeCell(int w, int h, int x, int y, int type = 0) { return handCell(x, y, w, h, type); }
 
-inline Row makeRow(int x, int y, int sites, int height) {
-    Row r;
-    r.x = x;
-    r.y = y;
-    r.numSites = sites;
-    r.height = height;
-    r.siteWidth = 1;
-    r.siteSpacing = 1;
-    return r;
-}
-
 // X by Y bins of size bw by bh from the origin, one full-width row per bin row
 // (height bh), two routing layers of 10 tracks each.
 struct Design {
@@ -32,15 +21,9 @@ struct Design {
     std::vector<Row> rows;
     std::vector<int> layerCap{10, 10};
     int X = 4, Y = 4, bw = 10, bh = 10;
-    void fullRows() {
-        rows.clear();
-        for (int y = 0; y < Y; ++y) rows.push_back(makeRow(0, y * bh, X * bw, bh));
-    }
-    int add(placeCell c) {
-        c.id = c.index = static_cast<int>(cells.size());
-        cells.push_back(c);
-        return c.index;
-    }
+    explicit Design(int x = 4, int y = 4) : X(x), Y(y) { fullRows(); }
+    void fullRows() { rows = stackedRows(Y, bh, X * bw); }
+    int add(placeCell c) { return addObject(cells, c); }
     void build(Placement& p, int margin = 0) {
         for (size_t i = 0; i < cells.size(); ++i) cells[i].index = cells[i].id = static_cast<int>(i);
         p.initial(cells, rows, layerCap, X, Y, 2, 0, 0, bw, bh, 1.0, margin);

@@ -1,16 +1,14 @@
 // check_ispd on a hand-made 4 x 3 grid with two layers, origin (100, 200) and 10 x 10 G-cells.
 // Usage, overflow and wire length of the reference result are worked out by hand below.
 
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "tests/tools/tool_runner.h"
 
 namespace {
-
-using tooltest::parseReport;
-using tooltest::runTool;
-using tooltest::writeFile;
 
 // Line numbers matter: messages are checked against them.
 const char* kBench =
@@ -52,23 +50,12 @@ const char* kBench =
 // Wire edges 3 + 5 + 2 + 2 = 12, vias 1 + 2 = 3, wire length 15.
 std::vector<std::string> referenceResult() {
     return {
-        "n0 0 3",                        // 1
-        "(100,200,1)-(130,200,1)",       // 2
-        "!",                             // 3
-        "n1 1",                          // 4
-        "(100,200,1)-(130,200,1)",       // 5
-        "(130,200,1)-(130,200,2)",       // 6
-        "(130,200,2)-(130,220,2)",       // 7
-        "!",                             // 8
-        "n2 2 0",                        // 9
-        "(100,210,1)-(110,210,1)",       // 10
-        "(110,210,1)-(110,210,2)",       // 11
-        "(110,210,2)-(110,220,2)",       // 12
-        "(110,220,2)-(110,220,1)",       // 13
-        "!",                             // 14
-        "n4 4",                          // 15
-        "(100,210,1)-(120,210,1)",       // 16
-        "!",                             // 17
+        "n0 0 3", "(100,200,1)-(130,200,1)", "!",                                         // lines 1-3
+        "n1 1", "(100,200,1)-(130,200,1)", "(130,200,1)-(130,200,2)",                     // 4-6
+        "(130,200,2)-(130,220,2)", "!",                                                   // 7-8
+        "n2 2 0", "(100,210,1)-(110,210,1)", "(110,210,1)-(110,210,2)",                   // 9-11
+        "(110,210,2)-(110,220,2)", "(110,220,2)-(110,220,1)", "!",                        // 12-14
+        "n4 4", "(100,210,1)-(120,210,1)", "!",                                           // 15-17
     };
 }
 
@@ -78,111 +65,66 @@ std::string join(const std::vector<std::string>& lines) {
     return s;
 }
 
-class CheckIspd : public ::testing::Test {
+class CheckIspd : public tooltest::ScratchTest {
 protected:
     void SetUp() override {
-        dir = tooltest::makeScratchDir();
-        writeFile(dir + "/b.gr", kBench);
+        ScratchTest::SetUp();
+        writeTextFile(dir + "/b.gr", kBench);
     }
-    void TearDown() override { tooltest::removeScratchDir(dir); }
-    tooltest::RunResult check(const std::vector<std::string>& result) { return checkText(join(result)); }
-    tooltest::RunResult checkText(const std::string& text) {
-        writeFile(dir + "/r.txt", text);
-        return runTool(dir, "check_ispd", "'" + dir + "/b.gr' '" + dir + "/r.txt'");
+    CommandResult checkText(const std::string& text, const std::string& bench = "b.gr") {
+        writeTextFile(dir + "/r.txt", text);
+        return run("check_ispd", "'" + dir + "/" + bench + "' '" + dir + "/r.txt'");
     }
-    std::string dir;
 };
 
-TEST_F(CheckIspd, ReferenceResultGivesHandComputedFigures) {
-    auto r = check(referenceResult());
-    ASSERT_EQ(r.status, 0) << r.err;
-    auto m = parseReport(r.out);
-    EXPECT_EQ(m["nets in result"], 4);
-    EXPECT_EQ(m["total overflow"], 5);
-    EXPECT_EQ(m["max overflow"], 2);
-    EXPECT_EQ(m["total overflow in tracks"], 3);
-    EXPECT_EQ(m["max overflow in tracks"], 1);
-    EXPECT_EQ(m["2D total overflow in tracks"], 3);
-    EXPECT_EQ(m["wire edges"], 12);
-    EXPECT_EQ(m["vias"], 3);
-    EXPECT_EQ(m["wire length"], 15);
-    EXPECT_EQ(m["errors"], 0);
-}
-
-TEST_F(CheckIspd, UnitSegmentsReversedPointsAndBlanksGiveTheSameFigures) {
-    auto lines = referenceResult();
-    lines[1] = "(110,200,1)-(100,200,1)\n(110,200,1) - (120,200,1)\r\n\n(130,200,1)-(120,200,1)";
-    lines[6] = "(130,220,2)-(130,200,2)";
-    auto r = check(lines);
-    ASSERT_EQ(r.status, 0) << r.err;
-    auto m = parseReport(r.out);
-    EXPECT_EQ(m["total overflow"], 5);
-    EXPECT_EQ(m["2D total overflow in tracks"], 3);
-    EXPECT_EQ(m["wire length"], 15);
-}
-
-TEST_F(CheckIspd, SegmentWrittenTwiceIsChargedTwice) {
-    auto lines = referenceResult();
-    lines[1] += "\n(100,200,1)-(130,200,1)";
-    auto r = check(lines);
-    ASSERT_EQ(r.status, 0) << r.err;
-    auto m = parseReport(r.out);
-    // Layer 1 row 0 now carries 6 units per edge: (0,0) 2 over, (1,0) 4 over, (2,0) 2 over.
-    EXPECT_EQ(m["total overflow"], 2 + 4 + 2 + 1 + 2);
-    EXPECT_EQ(m["max overflow"], 4);
-    EXPECT_EQ(m["total overflow in tracks"], 1 + 2 + 1 + 1 + 1);
-    EXPECT_EQ(m["max overflow in tracks"], 2);
-    EXPECT_EQ(m["wire length"], 18);
-}
-
-TEST_F(CheckIspd, SingleCellNetMayBePresentWithoutWires) {
-    auto lines = referenceResult();
-    lines.push_back("n3 3");
-    lines.push_back("!");
-    auto r = check(lines);
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(parseReport(r.out)["nets in result"], 5);
-}
-
-TEST_F(CheckIspd, UnreachedPinIsReported) {
-    auto lines = referenceResult();
-    lines[6] = "(130,200,2)-(130,210,2)";  // stops one G-cell short of n1's second pin
-    auto r = check(lines);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("r.txt:4: net n1 (id 1) does not connect its pin at G-cell (3, 2) layer 2"), std::string::npos) << r.err;
-    EXPECT_EQ(parseReport(r.out)["errors"], 1);
-}
-
-TEST_F(CheckIspd, MissingViaToPinLayerIsReported) {
-    auto lines = referenceResult();
-    lines[12] = "(110,210,2)-(110,210,1)";  // n2 goes back down at the wrong G-cell
-    auto r = check(lines);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("net n2 (id 2) does not connect its pin"), std::string::npos) << r.err;
-}
-
-TEST_F(CheckIspd, NetWithoutWiresIsDisconnected) {
-    auto lines = referenceResult();
-    lines.erase(lines.begin() + 1);  // n0 keeps only its header and "!"
-    auto r = check(lines);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("r.txt:1: net n0 (id 0) has no wires"), std::string::npos) << r.err;
-}
-
-TEST_F(CheckIspd, DanglingPieceIsReported) {
-    auto lines = referenceResult();
-    lines[15] += "\n(120,220,1)-(130,220,1)";  // a wire far from n4's pins, line 17
-    auto r = check(lines);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("r.txt:17: net n4 (id 4) has a wire piece not connected to its pins"), std::string::npos) << r.err;
-}
-
-TEST_F(CheckIspd, MissingNetIsReportedAtItsBenchmarkLine) {
-    auto lines = referenceResult();
-    lines.resize(14);  // drop n4
-    auto r = check(lines);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("b.gr:23: net n4 (id 4) is missing from the result"), std::string::npos) << r.err;
+// The reference result and edits of it: the figures of those that pass, and the
+// message (file:line) of each fault found.
+TEST_F(CheckIspd, ReferenceResultAndEditsOfIt) {
+    using Lines = std::vector<std::string>;
+    struct Case {
+        const char* what;
+        std::function<void(Lines&)> edit;
+        int status;
+        std::string message;
+        std::map<std::string, long long> figures;
+    };
+    const std::vector<Case> cases = {
+        {"reference", [](Lines&) {}, 0, "",
+         {{"nets in result", 4}, {"total overflow", 5}, {"max overflow", 2}, {"total overflow in tracks", 3},
+          {"max overflow in tracks", 1}, {"2D total overflow in tracks", 3}, {"wire edges", 12}, {"vias", 3},
+          {"wire length", 15}, {"errors", 0}}},
+        {"unit segments, reversed points and blanks give the same figures",
+         [](Lines& l) {
+             l[1] = "(110,200,1)-(100,200,1)\n(110,200,1) - (120,200,1)\r\n\n(130,200,1)-(120,200,1)";
+             l[6] = "(130,220,2)-(130,200,2)";
+         },
+         0, "", {{"total overflow", 5}, {"2D total overflow in tracks", 3}, {"wire length", 15}}},
+        // Layer 1 row 0 now carries 6 units per edge: (0,0) 2 over, (1,0) 4 over, (2,0) 2 over.
+        {"a segment written twice is charged twice", [](Lines& l) { l[1] += "\n(100,200,1)-(130,200,1)"; }, 0, "",
+         {{"total overflow", 2 + 4 + 2 + 1 + 2}, {"max overflow", 4}, {"total overflow in tracks", 1 + 2 + 1 + 1 + 1},
+          {"max overflow in tracks", 2}, {"wire length", 18}}},
+        {"a single-cell net may be present without wires",
+         [](Lines& l) { l.insert(l.end(), {"n3 3", "!"}); }, 0, "", {{"nets in result", 5}}},
+        {"a pin not reached", [](Lines& l) { l[6] = "(130,200,2)-(130,210,2)"; }, 1,
+         "r.txt:4: net n1 (id 1) does not connect its pin at G-cell (3, 2) layer 2", {{"errors", 1}}},
+        {"no via to the pin's layer", [](Lines& l) { l[12] = "(110,210,2)-(110,210,1)"; }, 1,
+         "net n2 (id 2) does not connect its pin", {}},
+        {"a net without wires", [](Lines& l) { l.erase(l.begin() + 1); }, 1, "r.txt:1: net n0 (id 0) has no wires", {}},
+        {"a dangling piece", [](Lines& l) { l[15] += "\n(120,220,1)-(130,220,1)"; }, 1,
+         "r.txt:17: net n4 (id 4) has a wire piece not connected to its pins", {}},
+        {"a missing net", [](Lines& l) { l.resize(14); }, 1, "b.gr:23: net n4 (id 4) is missing from the result", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Lines lines = referenceResult();
+        c.edit(lines);
+        auto r = checkText(join(lines));
+        EXPECT_EQ(r.status, c.status) << r.err;
+        if (!c.message.empty()) {
+            EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        }
+        tooltest::expectFigures(r.out, c.figures);
+    }
 }
 
 TEST_F(CheckIspd, SyntaxErrorsNameLineAndReason) {
@@ -229,29 +171,28 @@ TEST_F(CheckIspd, MalformedBenchmarkIsRefused) {
     for (const Case& c : cases) {
         std::string bench = kBench;
         bench.replace(bench.find(c.from), c.from.size(), c.to);
-        writeFile(dir + "/bad.gr", bench);
-        writeFile(dir + "/r.txt", join(referenceResult()));
-        auto r = runTool(dir, "check_ispd", "'" + dir + "/bad.gr' '" + dir + "/r.txt'");
+        writeTextFile(dir + "/bad.gr", bench);
+        auto r = checkText(join(referenceResult()), "bad.gr");
         EXPECT_EQ(r.status, 1) << c.to;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.to << " -> " << r.err;
     }
-    auto r = runTool(dir, "check_ispd", "'" + dir + "/none.gr' '" + dir + "/r.txt'");
+    auto r = checkText("", "none.gr");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("cannot open"), std::string::npos);
-    EXPECT_EQ(runTool(dir, "check_ispd", "'" + dir + "/b.gr'").status, 1);
+    EXPECT_EQ(run("check_ispd", "'" + dir + "/b.gr'").status, 1);
 }
 
 TEST_F(CheckIspd, NetsAboveAThousandPinsAreNotChecked) {
     std::string bench = "grid 4 3 2\nvertical capacity 0 4\nhorizontal capacity 4 0\nminimum width 1 1\n"
                         "minimum spacing 1 1\nvia spacing 1 1\n0 0 10 10\n\nnum net 1\nbig 7 1001 1\n";
     for (int i = 0; i < 1001; ++i) bench += std::to_string(i % 40) + " 5 1\n";
-    writeFile(dir + "/b.gr", bench + "\n0\n");
+    writeTextFile(dir + "/b.gr", bench + "\n0\n");
     auto absent = checkText("");
     EXPECT_EQ(absent.status, 0) << absent.err;
     // Present but reaching only part of its pins: its wires still count.
     auto partial = checkText("big 7\n(0,0,1)-(10,0,1)\n!\n");
     EXPECT_EQ(partial.status, 0) << partial.err;
-    EXPECT_EQ(parseReport(partial.out)["wire length"], 1);
+    EXPECT_EQ(parseLabelValues(partial.out)["wire length"], 1);
 }
 
 }  // namespace

@@ -6,37 +6,36 @@
 
 namespace {
 
-using namespace tooltest;
+class TwoPinCheck : public tooltest::ScratchTest {
+protected:
+    CommandResult check(const std::string& dump) {
+        writeTextFile(dir + "/dump", dump);
+        return run("twopin_check", "'" + dir + "/dump'");
+    }
+};
 
-RunResult check(const std::string& dir, const std::string& dump) {
-    writeFile(dir + "/dump", dump);
-    return runTool(dir, "twopin_check", "'" + dir + "/dump'");
-}
-
-TEST(TwoPinCheck, AcceptsSpanningTreesAndFindsEachFault) {
-    const std::string dir = makeScratchDir();
+TEST_F(TwoPinCheck, AcceptsSpanningTreesAndFindsEachFault) {
     const std::string pins3 = "pin0 0 0 0\npin1 10 0 0\npin2 10 0 1\n";
     // Coincident pins 1 and 2, one pin-less net and a one-pin net.
-    RunResult r = check(dir, "num net 3\nnet 0 2 3\n0 - 1\n1 - 2\n" + pins3 + "!\nnet 1 0 0\n!\nnet 2 0 1\npin0 5 5 0\n!\n");
+    CommandResult r = check("num net 3\nnet 0 2 3\n0 - 1\n1 - 2\n" + pins3 + "!\nnet 1 0 0\n!\nnet 2 0 1\npin0 5 5 0\n!\n");
     EXPECT_EQ(r.status, 0) << r.out << r.err;
-    auto v = parseReport(r.out);
+    auto v = parseLabelValues(r.out);
     EXPECT_EQ(v["bad nets"], 0);
     EXPECT_EQ(v["tree length"], 10);
     EXPECT_NE(r.out.find("twopin_check: PASS nets=3 bad_nets=0"), std::string::npos);
 
     // A pin left out (too few connections), a cycle, an index out of range.
-    r = check(dir, "num net 3\nnet 0 1 3\n0 - 1\n" + pins3 + "!\nnet 1 2 3\n0 - 1\n1 - 0\n" + pins3 +
+    r = check("num net 3\nnet 0 1 3\n0 - 1\n" + pins3 + "!\nnet 1 2 3\n0 - 1\n1 - 0\n" + pins3 +
                        "!\nnet 2 2 3\n0 - 1\n1 - 3\n" + pins3 + "!\n");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(parseReport(r.out)["bad nets"], 3);
+    EXPECT_EQ(parseLabelValues(r.out)["bad nets"], 3);
 
     // Malformed: a missing "!" and a wrong pin line.
-    r = check(dir, "num net 1\nnet 0 1 2\n0 - 1\npin0 0 0 0\npin1 1 1 0\n");
+    r = check("num net 1\nnet 0 1 2\n0 - 1\npin0 0 0 0\npin1 1 1 0\n");
     EXPECT_EQ(r.status, 2);
-    r = check(dir, "num net 1\nnet 0 1 2\n0 - 1\npin0 0 0 0\npin7 1 1 0\n!\n");
+    r = check("num net 1\nnet 0 1 2\n0 - 1\npin0 0 0 0\npin7 1 1 0\n!\n");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find(":5:"), std::string::npos) << r.err;
-    removeScratchDir(dir);
 }
 
 }  // namespace
