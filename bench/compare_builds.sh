@@ -14,8 +14,16 @@
 # CPU time is user + system summed over the runs, memory the largest peak
 # resident set of the runs (both from /usr/bin/time -v).
 #
+# The design "modes" (not in the default list) runs every other mode instead:
+# a generated Bookshelf set (MODE_CELLS movable cells, default 20,000, seed 21)
+# through REGULAR, FAST, LEGAL, PLACE, TWOPIN, CONVERT and HPWL, the equivalent
+# ISPD'08 benchmark through FAST_ISPD, and a small ISPD'08 design (20 x 20,
+# 400 nets) through REGULAR_ISPD with 3D refinement (all 500 rounds, so it ends
+# by its round limit and not by time), and
+# compares every file each run writes (and HPWL's output) between the builds.
+#
 # Environment: DESIGNS (default "large mid"), LAS (default "1 2 3"), ITERS
-# (default 20), KEEP=1 keeps the work folder.
+# (default 20), MODE_CELLS (default 20000), KEEP=1 keeps the work folder.
 set -euo pipefail
 
 if [ $# -lt 2 ]; then
@@ -25,6 +33,7 @@ fi
 old=$(readlink -f "$1")
 new=$(readlink -f "$2")
 gen=$(readlink -f "${3:-$(dirname "$new")/tools/gen_ispd}")
+gen_bookshelf=$(dirname "$gen")/gen_bookshelf
 for f in "$old" "$new" "$gen"; do
     [ -x "$f" ] || { echo "$0: $f is not an executable" >&2; exit 1; }
 done
@@ -57,7 +66,74 @@ SET
                 END {printf "%.2f %d\n", u + s, m}' "$dir/time.log"
 }
 
+# Runs every mode but REGULAR_ISPD's sweep on one build; prints "cpu_seconds peak_kb"
+# summed / maximised over the runs. Each run's files stay in its own folder.
+run_modes() {  # bin tag
+    local dir="$work/$2_modes" cpu=0 mem=0 u m
+    mkdir -p "$dir"
+    cp "$work"/POWV9.dat "$work"/POST9.dat "$work"/modes/* "$dir"/
+    cat >"$dir/run.set" <<SET
+Via_Cost = 1
+Maze_Routing_Timeout = 3600
+Pin_Blockage_Factor = 0.5
+Layer_Assignment_Algorithm = 1
+Output_Routing_Result = Yes
+Output_Overflow_Information = Yes
+Placement_Iteration = 1
+Rounds_Per_Iteration = 1
+Local_Detailed_Placement = 1
+SET
+    sed 's/^Layer_Assignment_Algorithm.*/&\n3D_Optimization_Iteration = 1/' "$dir/run.set" >"$dir/run3d.set"
+    local runs=(
+        "REGULAR design.aux design.user.pl run.set regular.result 5"
+        "FAST design.aux design.user.pl run.set fast.result 5"
+        "LEGAL design.aux design.user.pl run.set legal.pl"
+        "PLACE design.aux design.user.pl run.set place.pl 3"
+        "TWOPIN design.aux design.user.pl run.set twopin.txt"
+        "CONVERT design.aux design.user.pl conv"
+        "HPWL design.aux design.user.pl"
+        "FAST_ISPD design.gr run.set fastispd.result 5"
+        "REGULAR_ISPD small.gr run3d.set regular3d.result 5"
+    )
+    local i=0
+    for r in "${runs[@]}"; do
+        i=$((i + 1))
+        # shellcheck disable=SC2086
+        (cd "$dir" && /usr/bin/time -v "$1" $r >"run$i.log" 2>"time$i.log") ||
+            { echo "$0: $1 $r failed, see $dir" >&2; KEEP=1; return 1; }
+        read -r u m < <(awk -F': ' '/User time/ {u=$2} /System time/ {s=$2} /Maximum resident/ {m=$2}
+                                END {printf "%.2f %d\n", u + s, m}' "$dir/time$i.log")
+        cpu=$(echo "$cpu + $u" | bc); [ "$m" -gt "$mem" ] && mem=$m
+    done
+    grep -v -i 'time\|cost\|second' "$dir/run7.log" >"$dir/hpwl.out" || true
+    echo "$cpu $mem"
+}
+
 for d in $designs; do
+    if [ "$d" = modes ]; then
+        cells=${MODE_CELLS:-20000}
+        mkdir -p "$work/modes"
+        "$gen_bookshelf" --cells "$cells" --seed 21 --tile 42 48 --out "$work/modes" >/dev/null
+        # Conversion needs pins unique by offset and direction on each object.
+        mv "$work/modes/design.nets" "$work/modes/generated.nets"
+        "$(dirname "$gen")/bookshelf_unique_pins" "$work/modes/design.nodes" "$work/modes/generated.nets" \
+            "$work/modes/design.nets" >/dev/null
+        "$gen" --seed 3 --grid 20 20 --layers 6 --nets 400 --out "$work/modes/small.gr"
+        read -r c_o m_o < <(run_modes "$old" old) || true
+        [ -n "${m_o:-}" ] || exit 1
+        read -r c_n m_n < <(run_modes "$new" new) || true
+        [ -n "${m_n:-}" ] || exit 1
+        same=yes differ=''
+        for f in regular.result regular.result.ofinfo fast.result fast.result.ofinfo legal.pl place.pl \
+                 twopin.txt conv.lef conv.def conv.aux hpwl.out fastispd.result fastispd.result.ofinfo \
+                 regular3d.result regular3d.result.ofinfo; do
+            cmp -s "$work/old_modes/$f" "$work/new_modes/$f" || { same=no; differ="$differ $f"; }
+        done
+        echo "design=modes cells=$cells cpu_old=${c_o}s cpu_new=${c_n}s" \
+             "cpu_ratio=$(echo "scale=3; $c_n / $c_o" | bc)" \
+             "mem_old=$((m_o / 1024))MB mem_new=$((m_n / 1024))MB identical=$same${differ:+ differ:$differ}"
+        continue
+    fi
     case $d in
         large) "$gen" --seed 7 --grid 300 300 --layers 6 --nets 100000 --out "$work/$d.gr" ;;
         mid)   "$gen" --seed 7 --grid 200 200 --layers 6 --nets 60000 --out "$work/$d.gr" ;;
