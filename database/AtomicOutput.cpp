@@ -64,7 +64,11 @@ AtomicOutput openAtomicOutput(const std::string& path) {
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temp = attempt == 0 ? stem : stem + "_" + std::to_string(attempt);
         fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-        if (fd < 0 && errno != EEXIST) return out;
+        if (fd < 0 && errno != EEXIST) {
+            // A writable file in a folder that takes no new file is written in place, as the only way left.
+            if (exists && errno == EACCES) out.stream = std::fopen(path.c_str(), "w");
+            return out;
+        }
     }
     if (fd < 0) return out;
     if (exists && fchmod(fd, existing.st_mode & 07777) != 0) {

@@ -8,7 +8,8 @@
 // A final name that exists and is not a regular file (a device such as
 // /dev/null, a pipe, a folder) is opened directly: renaming over it would
 // replace it. A symbolic link to a regular file is followed, as opening it
-// for writing would; an existing file keeps its permission bits.
+// for writing would; an existing file keeps its permission bits. A writable
+// file in a folder where no new file can be made is written in place.
 
 #include <cstdio>
 #include <string>
