@@ -9,8 +9,11 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "app/OutputFiles.h"
+#include "database/FolderRefusal.h"
 #include "database/bookshelf/Bookshelf.h"
 #include "database/lefdef/LefDef.h"
 #include "decomposition/flute.h"
@@ -85,6 +88,7 @@ long long steinerLength(const NetDB& db, const netInfo& net, std::vector<long lo
 }  // namespace
 
 void look_LOG(const char* logName, NetDB& db, GlobalRouter& router) {
+    refuseFolder(logName, routingLogRefusal);
     std::ifstream log(logName);
     if (!log) {
         std::cerr << "File " << logName << " not exists!" << std::endl;
@@ -151,6 +155,13 @@ RoutingLogCounts countUnroutableNets(const char* logName, std::istream& log, con
 }
 
 int runAnalysisMode(const CommandLine& cmd, NetDB& db, parameterSet& settings) {
+    if (cmd.mode == RunMode::Convert) {
+        // No output may name an input, checked before anything is read or written.
+        const std::string& out = cmd.resultName;
+        std::vector<std::string> inputs = {cmd.designFile, cmd.plFile, cmd.ruleFile};
+        for (std::string& name : readAuxFileNames(cmd.designFile.c_str())) inputs.push_back(std::move(name));
+        checkOutputFiles({out + ".aux", out + ".lef", out + ".def"}, inputs);
+    }
     Input_DAC(cmd.designFile.c_str(), db, settings);
     read_place_file(cmd.plFile.c_str(), db);
     if (cmd.mode == RunMode::Convert) {

@@ -11,6 +11,7 @@
 #include "layer_assignment/LA.h"
 #include "router/FluteRefine.h"
 #include "router/GlobalRouter.h"
+#include "router/PhaseRelease.h"
 #include "router/RoutingOrder.h"
 
 void main_congestion_estimator(NetDB& db, parameterSet& settings, const char* resultName, GlobalRouter& router,
@@ -35,7 +36,11 @@ void main_congestion_estimator(NetDB& db, parameterSet& settings, const char* re
     if (!assignLayers) return;
 
     Graph graph;
-    runLayerAssignment(db, settings, graph);
+    // Without 3D rounds the 2D search state and the 2D paths are dead once the
+    // trees of layer assignment stand, as in the regular flow.
+    const bool only2D = settings.Optimization_3D_Iteration == 0;
+    if (only2D) releaseAfter2D(router, db);
+    runLayerAssignment(db, settings, graph, only2D);
     if (settings.Optimization_3D_Iteration != 0) {
         // With 3D rounds the result and report come from the refined 3D paths,
         // as in the regular flow.

@@ -16,6 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "database/FolderRefusal.h"
 #include "database/GridLimits.h"
 #include "database/MemoryBudget.h"
 #include "database/NetDB.h"
@@ -488,6 +489,7 @@ void readIspdText(const char* fileName, const std::string& text, NetDB& db, para
 }
 
 void Input_ISPD(const char* fileName, NetDB& db, parameterSet& settings) {
+    refuseFolder(fileName, ispdRefusal);
     FILE* f = std::fopen(fileName, "rb");
     if (!f) {
         std::cerr << "File " << fileName << " does not exists!" << std::endl;

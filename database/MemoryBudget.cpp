@@ -10,6 +10,8 @@
 #include <new>
 #include <string>
 
+#include "database/AtomicOutput.h"
+
 long long estimateGridBytes(int X, int Y, int L) {
     const long long xy = static_cast<long long>(X) * Y;
     // Router, per G-cell: the layer-0 maze cell (128), usage and history of
@@ -53,6 +55,7 @@ namespace {
     if (write(2, msg, sizeof msg - 1) < 0) {
         // nothing more can be reported
     }
+    removePendingOutputs();
     _exit(1);
 }
 

@@ -5,21 +5,22 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "database/AtomicOutput.h"
 #include "database/NetDB.h"
 
 namespace {
 
-FILE* openForWriting(const char* fileName) {
-    FILE* f = fopen(fileName, "w");
-    if (f == nullptr) {
+AtomicOutput openForWriting(const char* fileName) {
+    AtomicOutput out = openAtomicOutput(fileName);
+    if (out.stream == nullptr) {
         fprintf(stderr, "ERROR: cannot create output file %s\n", fileName);
         exit(1);
     }
-    return f;
+    return out;
 }
 
-void closeWritten(FILE* f, const char* fileName) {
-    if (fclose(f) != 0) {
+void closeWritten(AtomicOutput& out, const char* fileName) {
+    if (!commitAtomicOutput(out)) {
         fprintf(stderr, "ERROR: writing output file %s failed\n", fileName);
         exit(1);
     }
@@ -28,7 +29,8 @@ void closeWritten(FILE* f, const char* fileName) {
 }  // namespace
 
 void outputCell(const char* fileName, NetDB& db) {
-    FILE* f = openForWriting(fileName);
+    AtomicOutput out = openForWriting(fileName);
+    FILE* f = out.stream;
     fputs("UCLA pl 1.0\n", f);
     fputs("#Tool : Velmor\n", f);
     const int total = static_cast<int>(db.cells.size());
@@ -41,7 +43,7 @@ void outputCell(const char* fileName, NetDB& db) {
             fprintf(f, "o%d %d %d : N /FIXED\n", i, c.xlow, c.ylow);
         } else {
             printf("ERROR %s %d  cell=%d\n", "Parser", 1854, i);
-            fclose(f);
+            discardAtomicOutput(out);
             exit(1);
         }
     }
@@ -51,16 +53,17 @@ void outputCell(const char* fileName, NetDB& db) {
             fprintf(f, "p%d %d %d : N /FIXED_NI\n", j - db.objectCount, c.xlow, c.ylow);
         } else {
             printf("ERROR %s %d  cell=%d\n", "Parser", 1866, j);
-            fclose(f);
+            discardAtomicOutput(out);
             exit(1);
         }
     }
-    closeWritten(f, fileName);
+    closeWritten(out, fileName);
 }
 
 void outputTwoPin(const char* fileName, NetDB& db) {
     printf("output two pin file: %s\n", fileName);
-    FILE* f = openForWriting(fileName);
+    AtomicOutput out = openForWriting(fileName);
+    FILE* f = out.stream;
     fprintf(f, "num net %d\n", static_cast<int>(db.nets.size()));
     for (const Net& net : db.nets) {
         fprintf(f, "net %d %d %d\n", net.id, static_cast<int>(net.twopin.size()), static_cast<int>(net.pins.size()));
@@ -72,5 +75,5 @@ void outputTwoPin(const char* fileName, NetDB& db) {
         }
         fputs("!\n", f);
     }
-    closeWritten(f, fileName);
+    closeWritten(out, fileName);
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "database/AtomicOutput.h"
 #include "database/NetDB.h"
 #include "database/Parser.h"
 
@@ -19,7 +20,8 @@ namespace {
 }  // namespace
 
 void outputFile(const char* fileName, NetDB& db) {
-    FILE* f = fopen(fileName, "w");
+    AtomicOutput out = openAtomicOutput(fileName);
+    FILE* f = out.stream;
     if (f == nullptr) writeFailure(fileName);
     std::vector<char> buffer(1 << 20);
     setvbuf(f, buffer.data(), _IOFBF, buffer.size());
@@ -57,6 +59,5 @@ void outputFile(const char* fileName, NetDB& db) {
         }
         fprintf(f, "!\n");
     }
-    const bool failed = ferror(f) != 0;
-    if (fclose(f) != 0 || failed) writeFailure(fileName);
+    if (!commitAtomicOutput(out)) writeFailure(fileName);
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <utility>
 
+#include "database/FolderRefusal.h"
 #include "decomposition/flute.h"
 
 void setDefaultParameter(NetDB&, parameterSet& set, bool loadTables) {
@@ -72,7 +73,11 @@ public:
     void skipLine() {
         while (p_ < text_.size() && text_[p_] != '\n') ++p_;
     }
-    int readInt(const std::string& keyword) {
+    // An int value. A number with a fraction or an exponent is refused as not
+    // a whole number; one that does not fit an int as outside [lo, hi], after
+    // the keyword's own range message when it has one.
+    int readInt(const std::string& keyword, long long lo = INT_MIN, long long hi = INT_MAX,
+                const char* rangeMessage = nullptr) {
         skipSeparator();
         skipSpace();
         const size_t b = p_;
@@ -81,10 +86,23 @@ public:
         const size_t digits = q;
         while (q < text_.size() && std::isdigit(static_cast<unsigned char>(text_[q]))) ++q;
         if (q == digits) badValue(keyword);
+        if (realFollows(q)) {
+            size_t e = q;
+            while (e < text_.size() && !isSpace(text_[e])) ++e;
+            const std::string value(text_, b, e - b);
+            reject("The format of .set file is wrong", "%s = %s is not a whole number", keyword.c_str(),
+                   value.c_str());
+        }
         p_ = q;
         errno = 0;
         const long long v = std::strtoll(text_.c_str() + b, nullptr, 10);
-        if (errno == ERANGE || v > INT_MAX || v < INT_MIN) badValue(keyword);
+        if (errno == ERANGE || v > INT_MAX || v < INT_MIN) {
+            const std::string value(text_, b, q - b);
+            const std::string range = "[" + std::to_string(lo) + ", " + std::to_string(hi) + "]";
+            if (rangeMessage) reject(rangeMessage, "%s = %s is outside the accepted range %s", keyword.c_str(),
+                                     value.c_str(), range.c_str());
+            where("%s = %s is outside the accepted range %s", keyword.c_str(), value.c_str(), range.c_str());
+        }
         return static_cast<int>(v);
     }
     double readDouble(const std::string& keyword) {
@@ -110,10 +128,8 @@ public:
             if (digitsAt(q) == 0) badValue(keyword);
         }
         p_ = q;
-        errno = 0;
-        const double v = std::strtod(std::string(text_, b, q - b).c_str(), nullptr);
-        if (errno == ERANGE && (v > 1.0 || v < -1.0)) badValue(keyword);
-        return v;
+        // A value too large for a double reads as infinite, which every range refuses.
+        return std::strtod(std::string(text_, b, q - b).c_str(), nullptr);
     }
     std::string readWord(const char* quotedName) {
         skipSeparator();
@@ -148,6 +164,15 @@ public:
 
 private:
     static bool isSpace(char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+    // Whether the digits of an int that end at q go on as a fraction or an exponent.
+    bool realFollows(size_t q) const {
+        auto digitAt = [&](size_t i) { return i < text_.size() && std::isdigit(static_cast<unsigned char>(text_[i])); };
+        if (q >= text_.size()) return false;
+        if (text_[q] == '.') return true;
+        if (text_[q] != 'e' && text_[q] != 'E') return false;
+        if (q + 1 < text_.size() && (text_[q + 1] == '+' || text_[q + 1] == '-')) return digitAt(q + 2);
+        return digitAt(q + 1);
+    }
     void skipSpace() {
         while (p_ < text_.size() && isSpace(text_[p_])) {
             if (text_[p_] == '\n') ++line_;
@@ -194,7 +219,7 @@ std::string realText(double v) {
 
 // An int setting with the accepted range [lo, hi]: echo first, then the check.
 int rangedInt(SetReader& r, const std::string& keyword, long long lo, long long hi, const char* message) {
-    const int v = r.readInt(keyword);
+    const int v = r.readInt(keyword, lo, hi, message);
     printf("set %s = %d\n", keyword.c_str(), v);
     if (v < lo || v > hi) r.outOfRange(message, keyword, std::to_string(v), rangeText(lo, hi));
     return v;
@@ -251,7 +276,7 @@ void readSettingsText(const char* fileName, const std::string& text, parameterSe
             set.Optimization_3D_Iteration =
                 rangedInt(r, token, 0, INT_MAX, "3D_Optimization_Iteration is out of a reasonable range");
         } else if (token == "Layer_Assignment_Algorithm") {
-            int v = r.readInt(token);
+            int v = r.readInt(token, 1, 3, "Layer_Assignment_Algorithm is out of a reasonable range");
             if (v < 1 || v > 3)
                 r.outOfRange("Layer_Assignment_Algorithm is out of a reasonable range", token, std::to_string(v),
                              rangeText(1, 3));
@@ -300,6 +325,7 @@ void readSettingsText(const char* fileName, const std::string& text, parameterSe
 }
 
 void Input_Setting(const char* fileName, NetDB&, parameterSet& set) {
+    refuseFolder(fileName, settingsRefusal);
     std::ifstream in(fileName, std::ios::binary);
     if (!in) {
         std::cerr << "File " << fileName << " not exists!" << std::endl;

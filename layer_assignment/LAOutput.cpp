@@ -5,23 +5,23 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "database/AtomicOutput.h"
 #include "layer_assignment/LA.h"
 
 namespace {
 
-FILE* openOrDie(const char* fileName) {
-    FILE* f = fopen(fileName, "w");
-    if (!f) {
+AtomicOutput openOrDie(const char* fileName) {
+    AtomicOutput out = openAtomicOutput(fileName);
+    if (!out.stream) {
         fflush(stdout);
         fprintf(stderr, "ERROR: cannot open output file %s\n", fileName);
         exit(1);
     }
-    return f;
+    return out;
 }
 
-void closeOrDie(FILE* f, const char* fileName) {
-    const bool failed = ferror(f) != 0;
-    if (fclose(f) != 0 || failed) {
+void closeOrDie(AtomicOutput& out, const char* fileName) {
+    if (!commitAtomicOutput(out)) {
         fflush(stdout);
         fprintf(stderr, "ERROR: cannot write output file %s\n", fileName);
         exit(1);
@@ -31,7 +31,8 @@ void closeOrDie(FILE* f, const char* fileName) {
 }  // namespace
 
 void Graph::output3Dresult(const char* fileName) {
-    FILE* f = openOrDie(fileName);
+    AtomicOutput out = openOrDie(fileName);
+    FILE* f = out.stream;
     const size_t cells = static_cast<size_t>(X) * Y;
     for (int d = 0; d < 2; ++d) {
         runStamp[d].assign(cells, -1);
@@ -117,11 +118,12 @@ void Graph::output3Dresult(const char* fileName) {
         }
         fprintf(f, "!\n");
     }
-    closeOrDie(f, fileName);
+    closeOrDie(out, fileName);
 }
 
 void Graph::outputOverflowInfo(const char* fileName) {
-    FILE* f = openOrDie(fileName);
+    AtomicOutput out = openOrDie(fileName);
+    FILE* f = out.stream;
     int maxOverflow = 0;
     double weightOF = 0.0;
     const int total = getTotalOverflow(maxOverflow, weightOF);
@@ -146,5 +148,5 @@ void Graph::outputOverflowInfo(const char* fileName) {
                     fprintf(f, "(%d, %d, %d) - (%d, %d, %d)  %d  %d \n", x, y, l, x, y + 1, l, dem, tracks[0][l]);
             }
     fprintf(f, "end\n");
-    closeOrDie(f, fileName);
+    closeOrDie(out, fileName);
 }

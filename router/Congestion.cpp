@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "database/AtomicOutput.h"
 #include "router/GlobalRouter.h"
 
 int GlobalRouter::getVirtualOF(int& maxOF) {
@@ -89,7 +90,8 @@ void GlobalRouter::outputOverflowInfo(char const* fileName) {
     printf("totalOF=%lld  maxOF=%lld  Wlen2D=%d  Via=%d  totalWL(Wlen2D+Via*%d)=%lld \n", total, maxOF, wirelength, vias,
            viaCost, totalWL);
 
-    FILE* f = fopen(fileName, "w");
+    AtomicOutput out = openAtomicOutput(fileName);
+    FILE* f = out.stream;
     if (f == nullptr) {
         fflush(stdout);
         fprintf(stderr, "ERROR: cannot open overflow report %s for writing\n", fileName);
@@ -115,6 +117,10 @@ void GlobalRouter::outputOverflowInfo(char const* fileName) {
                 }
     }
     fprintf(f, "end\n");
-    fclose(f);
+    if (!commitAtomicOutput(out)) {
+        fflush(stdout);
+        fprintf(stderr, "ERROR: cannot write overflow report %s\n", fileName);
+        exit(1);
+    }
     fflush(stdout);
 }

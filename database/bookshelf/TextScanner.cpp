@@ -6,6 +6,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "database/FolderRefusal.h"
 #include "database/bookshelf/BookshelfFail.h"
 
 namespace {
@@ -13,6 +14,7 @@ constexpr size_t kBlock = size_t(1) << 20;
 }
 
 TextScanner::TextScanner(const char* fileName) : file_(fileName) {
+    refuseFolder(fileName, bookshelfRefusal);
     f_ = std::fopen(fileName, "rb");
     if (!f_) {
         std::cerr << "File " << fileName << " not exists!" << std::endl;

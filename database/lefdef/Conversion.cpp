@@ -19,19 +19,18 @@ void NIPointTable::clear(long long x, long long y) {
     if (inside(x, y)) counts.erase(key(x, y));
 }
 
-std::FILE* openConversionOutput(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "w");
-    if (!f) {
+AtomicOutput openConversionOutput(const std::string& path) {
+    AtomicOutput out = openAtomicOutput(path);
+    if (!out.stream) {
         std::fflush(stdout);
         std::fprintf(stderr, "ERROR: cannot open %s for writing\n", path.c_str());
         std::exit(1);
     }
-    return f;
+    return out;
 }
 
-void closeConversionOutput(std::FILE* f, const std::string& path) {
-    const bool failed = std::ferror(f) != 0;
-    if (std::fclose(f) != 0 || failed) {
+void closeConversionOutput(AtomicOutput& out, const std::string& path) {
+    if (!commitAtomicOutput(out)) {
         std::fflush(stdout);
         std::fprintf(stderr, "ERROR: cannot write %s\n", path.c_str());
         std::exit(1);
@@ -130,8 +129,8 @@ void outputLEFDEF(const char* outName, const char* ruleFile, NetDB& db) {
     const std::string lefPath = out + ".lef";
     const std::string defPath = out + ".def";
 
-    std::FILE* aux = openConversionOutput(auxPath);
-    std::fprintf(aux, "LEFDEF :  %s %s", (base + ".lef").c_str(), (base + ".def").c_str());
+    AtomicOutput aux = openConversionOutput(auxPath);
+    std::fprintf(aux.stream, "LEFDEF :  %s %s", (base + ".lef").c_str(), (base + ".def").c_str());
     closeConversionOutput(aux, auxPath);
 
     DRC drc;

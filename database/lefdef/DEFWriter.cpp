@@ -78,11 +78,13 @@ void outputDEF(const std::string& fileName, const std::string& designName, NetDB
     printf("output DEF file\n");
     Timer timer;
     timer.start();
-    std::FILE* f = openConversionOutput(fileName);
+    AtomicOutput out = openConversionOutput(fileName);
+    std::FILE* f = out.stream;
     const long long s = drc.coordScale;
     const long long xTop = static_cast<long long>(db.gridX) * db.tileW + db.originX;
     const long long yTop = static_cast<long long>(db.gridY) * db.tileH + db.originY;
-    long long xRow = 0, yRow = 0;
+    // The rows' right and top ends; 0 only without rows (a die may lie at negative coordinates).
+    long long xRow = db.rows.empty() ? 0 : LLONG_MIN, yRow = db.rows.empty() ? 0 : LLONG_MIN;
     for (const Row& row : db.rows) {
         xRow = std::max(xRow, static_cast<long long>(row.x) + row.numSites);
         yRow = std::max(yRow, static_cast<long long>(row.y) + row.height);
@@ -163,6 +165,6 @@ void outputDEF(const std::string& fileName, const std::string& designName, NetDB
     printf("totalPin=%lld  removePin=%lld  ratio=%.5lf\n", total, removed, ratio);
     std::fprintf(f, "END NETS\n\n");
     std::fprintf(f, "END DESIGN\n");
-    closeConversionOutput(f, fileName);
+    closeConversionOutput(out, fileName);
     printf("output DEF time = %.2lf\n\n", static_cast<double>(timer.getTime()));
 }

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "database/FolderRefusal.h"
 #include "database/lefdef/LefDef.h"
 
 namespace {
@@ -68,6 +69,7 @@ bool parseFloat(const std::string& token, float& value) {
 }  // namespace
 
 void input_design_rule(const char* fileName, DRC& drc) {
+    refuseFolder(fileName, ruleFileRefusal);
     std::ifstream in(fileName, std::ios::binary);
     if (!in) {
         std::cerr << "File " << fileName << " not exists!" << std::endl;
@@ -104,6 +106,14 @@ void readDesignRulesText(const char* fileName, const std::string& text, DRC& drc
             if (!(v > 0.0f && v <= kMaxRuleValue))
                 refuseRuleFile(fileName, valueLine,
                                "the value \"" + value + "\" of " + keyword + " must be above 0 and at most 1000");
+            // The writers print these factors times a minimum width or spacing
+            // (1 at least) with three decimals, pin sizes with four: a smaller
+            // factor prints as 0.
+            const bool pin = field == &drc.PIN_WIDTH || field == &drc.PIN_HEIGHT;
+            if (v < (pin ? kMinPinRuleValue : kMinRuleValue))
+                refuseRuleFile(fileName, valueLine,
+                               "the value \"" + value + "\" of " + keyword + " prints as 0; it must be at least " +
+                                   (pin ? "0.0001" : "0.0005") + " and at most 1000");
             *field = v;
             printf("set %s = %.3lf\n", keyword.c_str(), static_cast<double>(*field));
         } else {

@@ -151,7 +151,8 @@ void outputLEF(const std::string& fileName, NetDB& db, const DRC& drc) {
     printf("output LEF file\n");
     Timer timer;
     timer.start();
-    std::FILE* f = openConversionOutput(fileName);
+    AtomicOutput out = openConversionOutput(fileName);
+    std::FILE* f = out.stream;
     const LefContext c{f, db, drc};
 
     std::fprintf(f, "# CONVERTED :  TARVEX\n\n");
@@ -163,7 +164,7 @@ void outputLEF(const std::string& fileName, NetDB& db, const DRC& drc) {
     writeVias(c);
 
     if (db.rows.empty()) {
-        closeConversionOutput(f, fileName);
+        discardAtomicOutput(out);
         printf("Have no row information\n");
         std::exit(1);
     }
@@ -178,6 +179,6 @@ void outputLEF(const std::string& fileName, NetDB& db, const DRC& drc) {
     for (const Macro& m : masters) writeMacro(c, m);
 
     std::fprintf(f, "END LIBRARY\n\n");
-    closeConversionOutput(f, fileName);
+    closeConversionOutput(out, fileName);
     printf("output LEF time = %.2lf\n\n", static_cast<double>(timer.getTime()));
 }

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "database/AtomicOutput.h"
 #include "database/Geometry.h"
 #include "database/NetDB.h"
 #include "database/Refusal.h"
@@ -73,9 +74,12 @@ struct NIPointTable {
 // Reads a .rule file over the values already in drc; malformed files end the run.
 void input_design_rule(const char* fileName, DRC& drc);
 // The same on the text of a .rule file named fileName (after the "read" line).
-// Every value of a float keyword must be above 0 and at most kMaxRuleValue.
+// Every value of a float keyword must be at least kMinRuleValue (kMinPinRuleValue
+// for PIN_WIDTH and PIN_HEIGHT), below which it prints as 0, and at most kMaxRuleValue.
 void readDesignRulesText(const char* fileName, const std::string& text, DRC& drc);
 constexpr float kMaxRuleValue = 1000.0f;
+constexpr float kMinRuleValue = 0.0005f;
+constexpr float kMinPinRuleValue = 0.0001f;
 // Every refusal of the .rule reader: "file:line: reason" on standard error, status 1
 // (through ruleFileRefusal).
 [[noreturn]] void refuseRuleFile(const char* fileName, int line, const std::string& reason);
@@ -96,7 +100,8 @@ void outputDEF(const std::string& fileName, const std::string& designName, NetDB
 // The conversion: outName.aux, outName.lef and outName.def. ruleFile may be null.
 void outputLEFDEF(const char* outName, const char* ruleFile, NetDB& db);
 
-// Output files of the conversion: a file that cannot be opened or written ends
-// the run with a message naming it and status 1.
-std::FILE* openConversionOutput(const std::string& path);
-void closeConversionOutput(std::FILE* f, const std::string& path);
+// Output files of the conversion, each whole or absent (database/AtomicOutput.h):
+// a file that cannot be opened or written ends the run with a message naming it
+// and status 1.
+AtomicOutput openConversionOutput(const std::string& path);
+void closeConversionOutput(AtomicOutput& out, const std::string& path);

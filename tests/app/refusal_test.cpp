@@ -111,6 +111,8 @@ TEST(Refusals, SettingsOutOfRangeKeepTheirMessageAndNameFileLineAndRange) {
         {"pattern_int_max.set", "Pattern_Routing_Iteration is out of a reasonable range", "3: Pattern_Routing_Iteration = 2147483647 is outside the accepted range [1, 1000]"},
         {"monotonic_int_max.set", "Monotonic_Routing_Iteration is out of a reasonable range", "3: Monotonic_Routing_Iteration = 2147483647 is outside the accepted range [0, 1000]"},
         {"post_int_max.set", "Post_Routing_Iteration is out of a reasonable range", "4: Post_Routing_Iteration = 2147483647 is outside the accepted range [0, 1000]"},
+        {"via_cost_fraction.set", "The format of .set file is wrong", "1: Via_Cost = 1.5 is not a whole number"},
+        {"via_cost_11_digits.set", "Via_Cost is out of a reasonable range", "1: Via_Cost = 99999999999 is outside the accepted range [1, 1000000]"},
     };
     const std::string bench = goodBench();
     for (const auto& c : cases) {
@@ -265,4 +267,51 @@ TEST(Refusals, PlacementOutputOverAFileOfTheSetIsRefused) {
         EXPECT_EQ(r.err, nodes + ": this output would overwrite the input file " + nodes + "\n") << mode;
     }
     EXPECT_EQ(readWholeFile(nodes), original);
+}
+
+TEST(Refusals, ConvertOutputOverAnInputIsRefused) {
+    const std::string dir = scratchDir() + "conv/";
+    ASSERT_EQ(runCommand("mkdir -p " + dir + " && " + std::string(TARVEX_TOOLS_DIR) +
+                         "/gen_bookshelf --cells 40 --seed 3 --name d --out " + dir).status, 0);
+    runCommand("cd " + dir + " && cp d.pl p.def && cp d.route t.lef");
+    writeTextFile(dir + "r.lef", "WIRE_WIDTH = 0.5\n");
+    writeTextFile(dir + "g.aux", "RowBasedPlacement : d.nodes d.nets d.wts d.pl d.scl d.shapes t.lef\n");
+    // Operands after CONVERT, and the input that an output would overwrite.
+    const std::pair<std::string, std::string> cases[] = {
+        {"d.aux d.pl d", "d.aux"},          // the .aux itself
+        {"d.aux p.def p", "p.def"},         // the .pl
+        {"d.aux d.pl r.lef r", "r.lef"},    // the .rule
+        {"g.aux d.pl t", "t.lef"},          // a file the .aux lists
+    };
+    for (const auto& [operands, input] : cases) {
+        const std::string before = readWholeFile(dir + input);
+        CommandResult r = runCommand("cd " + dir + " && " + kBin + " CONVERT " + operands, scratchDir());
+        EXPECT_EQ(r.status, 1) << operands;
+        EXPECT_EQ(r.err, input + ": this output would overwrite the input file " + input + "\n") << operands;
+        EXPECT_EQ(readWholeFile(dir + input), before);
+        EXPECT_EQ(r.out, "") << operands;
+    }
+}
+
+// A folder where a file is read is refused by name, whichever reader meets it.
+TEST(Refusals, AFolderWhereAFileIsReadIsRefused) {
+    const std::string dir = scratchDir() + "folders/", f = dir + "listed";
+    ASSERT_EQ(runCommand("mkdir -p " + f + " && " + std::string(TARVEX_TOOLS_DIR) +
+                         "/gen_bookshelf --cells 40 --seed 3 --name d --out " + dir).status, 0);
+    writeTextFile(dir + "f.aux", "RowBasedPlacement : d.nodes d.nets d.wts d.pl listed d.shapes d.route\n");
+    const std::string set = goodSet(), aux = dir + "d.aux", pl = dir + "d.pl", out = scratchDir() + "folder_out";
+    const std::string operands[] = {
+        "REGULAR_ISPD " + goodBench() + " " + f + " " + out,   // .set
+        "FAST_ISPD " + f + " " + set + " " + out,              // .gr
+        "REGULAR " + f + " " + pl + " " + set + " " + out,     // .aux
+        "LEGAL " + dir + "f.aux " + pl + " " + set + " " + out, // a file the .aux lists
+        "HPWL " + aux + " " + f,                                // .pl
+        "CONVERT " + aux + " " + pl + " " + f + " " + out,     // .rule
+        "LOOK " + aux + " " + pl + " " + f,                     // routing log
+    };
+    for (const std::string& o : operands) {
+        CommandResult r = runCommand("cd " + kTables + " && " + kBin + " " + o, scratchDir());
+        EXPECT_EQ(r.status, 1) << o;
+        EXPECT_EQ(r.err, f + ": is a folder\n") << o;
+    }
 }

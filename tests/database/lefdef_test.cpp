@@ -163,7 +163,13 @@ TEST(RuleReader, RefusesMissingBadAndUnknown) {
                        "bad.rule:3: the value \"0\" of WIRE_PITCH must be above 0 and at most 1000");
     expectRulesRefused("PIN_WIDTH = -0.56\n", "bad.rule:1: the value \"-0.56\" of PIN_WIDTH must be above 0");
     expectRulesRefused("VIA_TOP_HALF = 1000.5\n", "of VIA_TOP_HALF must be above 0 and at most 1000");
-    EXPECT_FLOAT_EQ(readRules("WIRE_SPACE = 1000 WIRE_WIDTH = 1e-6\n").WIRE_SPACE, 1000.0f);
+    EXPECT_FLOAT_EQ(readRules("WIRE_SPACE = 1000 WIRE_WIDTH = 0.0005\n").WIRE_SPACE, 1000.0f);
+    // Below 0.0005 (pin sizes: 0.0001) a factor prints as 0.
+    expectRulesRefused("WIRE_WIDTH = 0.0004\n",
+                       "bad.rule:1: the value \"0.0004\" of WIRE_WIDTH prints as 0; it must be at least 0.0005 and at most 1000");
+    expectRulesRefused("VIA_MIDDLE_HALF = 0.3\nWIRE_PITCH = 4e-4\n", "bad.rule:2: .* of WIRE_PITCH prints as 0; it must be at least 0.0005");
+    expectRulesRefused("PIN_HEIGHT = 0.00009\n", "of PIN_HEIGHT prints as 0; it must be at least 0.0001 and at most 1000");
+    EXPECT_FLOAT_EQ(readRules("PIN_WIDTH = 0.0001\n").PIN_WIDTH, 0.0001f);
     expectRulesRefused("WIRE_WIDTH = 0.5\nMETAL_WIDTH = 3\n",
                        "The format of .rule file is wrong\n.*bad.rule:2: unknown keyword \"METAL_WIDTH\"");
     EXPECT_EXIT(
@@ -370,8 +376,8 @@ TEST(Conversion, DefCoordinatesMustFitDefIntegers) {
     // before the DEF is written.
     NetDB fine = tinyDesign();
     fine.tileW = 429496;
-    writeTextFile(dir + "fine.rule", "WIRE_PITCH = 0.0001\n");
-    expectConvertRefused(fine, dir + "fine", "fine.def: vertical track count 2.1474.e\\+10 does not fit a DEF integer",
+    writeTextFile(dir + "fine.rule", "WIRE_PITCH = 0.0005\n");
+    expectConvertRefused(fine, dir + "fine", "fine.def: vertical track count 4.29.*e\\+09 does not fit a DEF integer",
                          (dir + "fine.rule").c_str());
 }
 

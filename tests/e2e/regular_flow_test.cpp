@@ -29,3 +29,27 @@ TEST_F(RegularFlowOutputs, NothingWrittenWhenNotAsked) {
     CommandResult r = runWithoutOutputFiles("REGULAR_ISPD");
     EXPECT_NE(r.out.find("Output File costs "), std::string::npos);
 }
+
+// A result cut short, by a kill (the file size limit's signal) or by a failed
+// write (that signal ignored), never stands under the result's name: an
+// earlier result stays whole, and a failed write leaves no temporary file.
+TEST_F(RegularFlowOutputs, AnInterruptedWriteLeavesNothingUnderTheFinalName) {
+    prepare({3, 16, 4, 100}, settingsFor(1));
+    const std::string limited = "cd " + dir + " && ulimit -f 2 && exec " + bin + " REGULAR_ISPD d.gr d.set ";
+    CommandResult failed = runCommand("trap '' XFSZ && " + limited + "d.result >/dev/null");
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.err.find("cannot write output file d.result"), std::string::npos) << failed.err;
+    EXPECT_EQ(runCommand("cd " + dir + " && ls").out, "POST9.dat\nPOWV9.dat\nd.gr\nd.set\n");
+
+    CommandResult killed = runCommand(limited + "d.result >/dev/null");
+    EXPECT_NE(killed.status, 0);
+    EXPECT_EQ(runCommand("test -e " + dir + "/d.result").status, 1);
+    writeTextFile(dir + "/d.result", "an earlier result\n");
+    killed = runCommand(limited + "d.result >/dev/null");
+    EXPECT_NE(killed.status, 0);
+    EXPECT_EQ(readWholeFile(dir + "/d.result"), "an earlier result\n");
+
+    // Unlimited, the same run writes the whole result.
+    ASSERT_EQ(run("REGULAR_ISPD", "d.result").status, 0);
+    expectCheckerAgrees("d.result");
+}

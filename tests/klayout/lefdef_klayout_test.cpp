@@ -111,7 +111,9 @@ TEST(KLayoutRoundTrip, HandWrittenSet) {
 // moved apart first, as the conversion requires.
 TEST(KLayoutRoundTrip, GeneratedSets) {
     if (!klayoutInstalled()) GTEST_SKIP() << "klayout is not installed (apt-get install klayout): LEF/DEF round trip not checked";
-    const std::string options[] = {"--cells 400 --seed 5", "--cells 1500 --seed 11 --origin 100 200 --tile 40 60 --layers 6"};
+    const std::string options[] = {"--cells 400 --seed 5", "--cells 1500 --seed 11 --origin 100 200 --tile 40 60 --layers 6",
+                                   // A die wholly at negative coordinates, its rows ending at its edges.
+                                   "--cells 300 --seed 7 --origin -2192 -2192"};
     int k = 0;
     for (const std::string& opt : options) {
         const std::string dir = scratchDir() + "gen" + std::to_string(k++) + "/";
