@@ -57,6 +57,31 @@ TEST_F(FluteLowDegree, PinsAtOnePlaceStaySeparateNodes) {
     delete[] t.nodes;
 }
 
+TEST_F(FluteLowDegree, OfTwoSolutionsOfEqualLengthTheFirstIsTaken) {
+    // Pins in x rank order 2, 3, 1, 0 from the lowest up fall in group 0 of
+    // degree 4, unflipped. Two stored solutions, both of the half-perimeter
+    // length, differ only in where their Steiner points sit.
+    FluteSolution sols[2] = {};
+    sols[0].steiner[0] = 0x11, sols[0].steiner[1] = 0x22;
+    sols[1].steiner[0] = 0x12, sols[1].steiner[1] = 0x21;
+    for (FluteSolution& sol : sols)
+        for (int i = 0; i < 6; ++i) sol.neighbour[i] = 4;
+    FluteSolution* const saved = LUT[4][0];
+    const int savedCount = numsoln[4][0];
+    LUT[4][0] = sols;
+    numsoln[4][0] = 2;
+    int xs[] = {0, 10, 20, 30}, ys[] = {0, 5, 15, 25}, s[] = {2, 3, 1, 0};
+    Tree t = flutes_LD(4, xs, ys, s);
+    LUT[4][0] = saved;
+    numsoln[4][0] = savedCount;
+    EXPECT_EQ(t.length, 30 + 25);
+    EXPECT_EQ(t.nodes[4].x, 10);
+    EXPECT_EQ(t.nodes[4].y, 5);
+    EXPECT_EQ(t.nodes[5].x, 20);
+    EXPECT_EQ(t.nodes[5].y, 15);
+    delete[] t.nodes;
+}
+
 TEST_F(FluteLowDegree, NetTooLargeIsRefused) {
     std::vector<int> x(1001, 1), y(1001, 2);
     EXPECT_EXIT(flute(1001, x.data(), y.data(), 3), testing::ExitedWithCode(1), "outside the supported range 2..1000");

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -62,6 +63,13 @@ TEST(FastScheduleRules, LotteryThresholdBoxGrowthAndMazeBound) {
     EXPECT_EQ(mazeLotteryThreshold(99, 3), 7000 / 9 + 3500 - 166);
     const int growth[][2] = {{1, 35}, {2, 20}, {3, 15}, {4, 12}, {30, 6}, {31, 5}, {500, 5}};
     for (const auto& g : growth) EXPECT_EQ(boxGrowthStep(g[0]), g[1]) << "count " << g[0];
+    // As much horizontal as vertical overflow: the box grows in y.
+    BoundingBox box = boxOf(4, 4, 6, 6);
+    growBox(box, 2, 2, 5, 20, 20);
+    EXPECT_EQ(box.lower.x, 4);
+    EXPECT_EQ(box.upper.x, 6);
+    EXPECT_EQ(box.lower.y, 0);
+    EXPECT_EQ(box.upper.y, 11);
     // The maze length bound grows with the round towards (pi / 2 + 1) times the
     // distance, also far past any 32-bit square of the round.
     EXPECT_EQ(fastMazeMaxLength(10, 1), 24);
@@ -123,4 +131,22 @@ TEST(FastRouting, EscapeWithoutAMeetingCellRecommitsTheOldPath) {
     EXPECT_GE(escapes, 2);
     EXPECT_EQ(r.totalOF, overflow);
     EXPECT_EQ(r.Wlen2D, length);
+}
+
+TEST(FastRouting, NoLotteryDrawForAConnectionAsLongAsTheRoundsMazeLimit) {
+    // Three straight 4-step connections on one track of a one-row grid overflow
+    // in every round. Round 2 has the maze limit 4 = |dx| + |dy|: no number is
+    // drawn, so the generator stands where the round's srand(0) left it.
+    const std::pair<Point, Point> ends{Point(0, 0, 0), Point(4, 0, 0)};
+    auto d = makeDesign(5, 1, 1, {ends, ends, ends});
+    GlobalRouter& r = *d->router;
+    r.initialRouting(d->nets, d->orders, 1, 0, d->control);
+    fastCosts(r);
+    d->control.maxIter = 3;
+    d->control.timeLimit = 1e9f;
+    srand(0);
+    const int firstDraw = rand();
+    r.fastRouting(d->nets, d->orders, d->control);
+    EXPECT_EQ(d->control.overflowTrace, (std::vector<int>{8, 8, 8, 8}));
+    EXPECT_EQ(rand(), firstDraw);
 }

@@ -137,6 +137,22 @@ TEST(Kernels3D, MonotoneAndSnakingPathsCostTheShortestPathOverTheirMoves) {
     }
 }
 
+TEST(Kernels3D, MonotoneTiesGoToTheXMove) {
+    // Equal planar costs on two layers with tracks both ways: every G-cell off
+    // the source's row and column is reached as cheaply in x as in y, so the path
+    // climbs the source's column first and ends along the target's row.
+    auto r = make3DRouter(3, 3, {3, 3}, {3, 3});
+    for (FuncCost& f : r->graph.func_map) f.horizontal = f.vertical = 1.0f, f.via = 5.0f;
+    Net net;
+    net.twopin.resize(1);
+    TwoPin tp = connection(net, Point(0, 0, 0), Point(2, 2, 0));
+    net.twopin[0] = tp;
+    r->monoRouting3D(&tp);
+    EXPECT_EQ(steps(tp.path), (Steps{{0, 0, 0}, {0, 0, 1}, {1, 0, 2}, {1, 1, 2}}));
+    for (const RPoint& s : tp.path) EXPECT_EQ(s.z, 0);
+    for (int z = 0; z < 2; ++z) EXPECT_EQ(r->work3DDir1[r->w3(1, 1, z)], 1) << z;
+}
+
 TEST(Kernels3D, PlanarStepsGoToALayerWithTracksInTheirDirection) {
     // Layer 0 has no horizontal tracks: a run along a row climbs to layer 1 and back.
     auto r = make3DRouter(6, 3, {0, 4, 0}, {4, 0, 4});
