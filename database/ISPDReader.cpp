@@ -227,6 +227,7 @@ namespace {
 struct IspdReader {
     IspdScanner sc;
     NetDB& db;
+    bool with3D;  // the run has a 3D stage: the memory check counts it
 
     // Reads one number; `describe` names it (e.g. "the id of net \"a\"") and is
     // called only when the number is missing or malformed.
@@ -281,7 +282,7 @@ void IspdReader::readGridAndRules() {
         sc.fail(at, "the grid line cannot be read (expected \"grid X Y L\")");
     const std::string sizeProblem = gridSizeProblem(g[0], g[1], g[2]);
     if (!sizeProblem.empty()) sc.fail(at, "%s", sizeProblem.c_str());
-    const std::string tooBig = gridMemoryRefusal(g[0], g[1], g[2]);
+    const std::string tooBig = gridMemoryRefusal(g[0], g[1], g[2], with3D);
     if (!tooBig.empty()) sc.fail(at, "%s", tooBig.c_str());
     db.gridX = g[0];
     db.gridY = g[1];
@@ -503,7 +504,7 @@ void IspdReader::readAdjustments() {
 
 void readIspdText(const char* fileName, const std::string& text, NetDB& db, parameterSet& settings) {
     printf("read %s\n", fileName);
-    IspdReader r{IspdScanner(fileName, text), db};
+    IspdReader r{IspdScanner(fileName, text), db, settings.Optimization_3D_Iteration != 0};
     r.readGridAndRules();
     int netCount = 0;
     r.readOriginAndNetCount(netCount);

@@ -17,7 +17,8 @@ namespace {
 
 class RouteReader {
 public:
-    RouteReader(const char* fileName, std::vector<placeCell>& cells, NetDB& db) : sc_(fileName), cells_(cells), db_(db) {}
+    RouteReader(const char* fileName, std::vector<placeCell>& cells, NetDB& db, bool with3D)
+        : sc_(fileName), cells_(cells), db_(db), with3D_(with3D) {}
 
     void run() {
         printf("read %s\n", sc_.fileName());
@@ -82,7 +83,7 @@ private:
         int L = sc_.needInt("the layer count");
         const std::string sizeProblem = gridSizeProblem(X, Y, L);
         if (!sizeProblem.empty()) sc_.fail(sizeProblem);
-        const std::string tooBig = gridMemoryRefusal(X, Y, L);
+        const std::string tooBig = gridMemoryRefusal(X, Y, L, with3D_);
         if (!tooBig.empty()) sc_.fail(tooBig);
         db_.gridX = X;
         db_.gridY = Y;
@@ -226,6 +227,7 @@ private:
     TextScanner sc_;
     std::vector<placeCell>& cells_;
     NetDB& db_;
+    bool with3D_;
     std::vector<int> viaSpacing_;  // read and not kept
     int vCapLine_ = 0, hCapLine_ = 0, widthLine_ = 0, spacingLine_ = 0, viaLine_ = 0, tileLine_ = 0, originLine_ = 0,
         gridLine_ = 0;
@@ -235,6 +237,6 @@ private:
 
 }  // namespace
 
-void read_route_file(const char* fileName, std::vector<placeCell>& cells, NetDB& db) {
-    RouteReader(fileName, cells, db).run();
+void read_route_file(const char* fileName, std::vector<placeCell>& cells, NetDB& db, bool with3D) {
+    RouteReader(fileName, cells, db, with3D).run();
 }
