@@ -15,7 +15,8 @@ constexpr int kMaxTracks = 1000000;   // tracks of one direction over all layers
 // Design coordinates (database units): every position, far edge and pin
 // offset the readers accept lies within +-kMaxCoordinate, and a G-cell side is
 // at most kMaxGcellSize. A difference of two coordinates then fits an int, and
-// so does a coordinate less a margin of up to kMaxGcellSize less the origin.
+// so does a coordinate widened by a placement margin (Blockage_Expanding, at
+// most 10^8) less the origin.
 constexpr int kMaxCoordinate = 1000000000;
 constexpr int kMaxGcellSize = 100000000;
 
