@@ -14,6 +14,32 @@ std::string gridSizeProblem(long long X, long long Y, long long L) {
     return "";
 }
 
+std::string coordinateProblem(const std::string& what, long long v) {
+    if (v >= -kMaxCoordinate && v <= kMaxCoordinate) return "";
+    return what + " " + std::to_string(v) + " is outside -" + std::to_string(kMaxCoordinate) + ".." +
+           std::to_string(kMaxCoordinate);
+}
+
+std::string sizeProblem(const std::string& what, long long v) {
+    if (v >= 0 && v <= kMaxCoordinate) return "";
+    return what + " " + std::to_string(v) + " is outside 0.." + std::to_string(kMaxCoordinate);
+}
+
+std::string gcellSizeProblem(long long tileW, long long tileH) {
+    if (tileW <= kMaxGcellSize && tileH <= kMaxGcellSize) return "";
+    return "the G-cell width and height must be at most " + std::to_string(kMaxGcellSize) + " (got " +
+           std::to_string(tileW) + " and " + std::to_string(tileH) + ")";
+}
+
+std::string dieProblem(long long originX, long long originY, long long tileW, long long tileH, long long X, long long Y) {
+    std::string p = gcellSizeProblem(tileW, tileH);
+    if (p.empty()) p = coordinateProblem("the grid origin x", originX);
+    if (p.empty()) p = coordinateProblem("the grid origin y", originY);
+    if (p.empty()) p = coordinateProblem("the die's right edge (origin x + grid width x G-cell width)", originX + X * tileW);
+    if (p.empty()) p = coordinateProblem("the die's top edge (origin y + grid height x G-cell height)", originY + Y * tileH);
+    return p;
+}
+
 TrackProblem computeTracks(NetDB& db) {
     TrackProblem p;
     long long vTotal = 0, hTotal = 0;

@@ -14,6 +14,7 @@
 #include <iostream>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "database/FolderRefusal.h"
@@ -65,6 +66,28 @@ private:
     }
     std::vector<long long> slots_;
     std::vector<size_t> used_;
+};
+
+// The net ids read so far: a bitmap over the small non-negative ids that
+// benchmarks use, a hash set for any other.
+class NetIds {
+public:
+    // True when id was not seen before.
+    bool firstUse(int id) {
+        if (id >= 0 && id < kBitmapLimit) {
+            const size_t i = static_cast<size_t>(id);
+            if (i >= bits_.size()) bits_.resize(std::max(i + 1, bits_.size() * 2), false);
+            if (bits_[i]) return false;
+            bits_[i] = true;
+            return true;
+        }
+        return others_.insert(id).second;
+    }
+
+private:
+    static constexpr int kBitmapLimit = 1 << 26;
+    std::vector<bool> bits_;
+    std::unordered_set<int> others_;
 };
 
 class IspdScanner {
@@ -205,6 +228,7 @@ namespace {
 struct IspdReader {
     IspdScanner sc;
     NetDB& db;
+    bool with3D;  // the run has a 3D stage: the memory check counts it
 
     // Reads one number; `describe` names it (e.g. "the id of net \"a\"") and is
     // called only when the number is missing or malformed.
@@ -259,7 +283,7 @@ void IspdReader::readGridAndRules() {
         sc.fail(at, "the grid line cannot be read (expected \"grid X Y L\")");
     const std::string sizeProblem = gridSizeProblem(g[0], g[1], g[2]);
     if (!sizeProblem.empty()) sc.fail(at, "%s", sizeProblem.c_str());
-    const std::string tooBig = gridMemoryRefusal(g[0], g[1], g[2]);
+    const std::string tooBig = gridMemoryRefusal(g[0], g[1], g[2], with3D);
     if (!tooBig.empty()) sc.fail(at, "%s", tooBig.c_str());
     db.gridX = g[0];
     db.gridY = g[1];
@@ -296,6 +320,8 @@ void IspdReader::readOriginAndNetCount(int& netCount) {
     if (!IspdScanner::scanLine(b, e, "%d %d %d %d", o))
         sc.fail(at, "the origin line cannot be read (expected \"llx lly width height\")");
     if (o[2] <= 0 || o[3] <= 0) sc.fail(at, "the G-cell width and height must be positive (got %d and %d)", o[2], o[3]);
+    const std::string dieTooLarge = dieProblem(o[0], o[1], o[2], o[3], db.gridX, db.gridY);
+    if (!dieTooLarge.empty()) sc.fail(at, "%s", dieTooLarge.c_str());
     db.originX = o[0];
     db.originY = o[1];
     db.tileW = o[2];
@@ -319,6 +345,7 @@ void IspdReader::readNets(int netCount, int maxPinsPerNet) {
     // lists; longer ones use the hash sets so that a huge net stays linear.
     const int kScanLimit = 16;
     KeySet seen3D, seen2D;
+    NetIds ids;
     size_t k = 0;  // next free slot; a dropped net's slot is reused
     for (int i = 0; i < netCount; ++i) {
         const char *nb, *ne;
@@ -331,6 +358,7 @@ void IspdReader::readNets(int netCount, int maxPinsPerNet) {
         net.name.assign(nb, ne);
         net.id = num([&] { return "the id of net " + quoted(net.name); });
         int netLine = sc.currentLine();
+        if (!ids.firstUse(net.id)) sc.fail(netLine, "net %s repeats the id %d of an earlier net", quoted(net.name).c_str(), net.id);
         int pinLines = num([&] { return "the pin count of net " + quoted(net.name); });
         if (pinLines < 0) sc.fail(netLine, "net %s has a negative pin count (%d)", quoted(net.name).c_str(), pinLines);
         num([&] { return "the minimum width of net " + quoted(net.name); });
@@ -477,7 +505,7 @@ void IspdReader::readAdjustments() {
 
 void readIspdText(const char* fileName, const std::string& text, NetDB& db, parameterSet& settings) {
     printf("read %s\n", fileName);
-    IspdReader r{IspdScanner(fileName, text), db};
+    IspdReader r{IspdScanner(fileName, text), db, settings.Optimization_3D_Iteration != 0};
     r.readGridAndRules();
     int netCount = 0;
     r.readOriginAndNetCount(netCount);

@@ -12,16 +12,31 @@
 
 #include "database/AtomicOutput.h"
 
-long long estimateGridBytes(int X, int Y, int L) {
-    const long long xy = static_cast<long long>(X) * Y;
-    // Router, per G-cell: the layer-0 maze cell (128), usage and history of
-    // both directions (16), the cost map (8), the dynamic-programming work maps
-    // (24), virtual demand (8) and the pin count (4).
-    const long long router = 188;
-    // Layer assignment, per G-cell: demand and history per direction and layer
-    // (16 L), its 2D tables (32) and the conversion maps (32).
-    const long long layerAssignment = 64 + 16LL * L;
-    return xy * (router + layerAssignment);
+namespace {
+
+// Routing and layer-assignment tables, per G-cell. Router: the layer-0 maze
+// cell (128), usage and history of both directions (16), the cost map (8),
+// the dynamic-programming work maps (24), virtual demand (8) and the pin count
+// (4). Layer assignment: demand and history per direction and layer (16 L),
+// its 2D tables (32) and the conversion maps (32).
+long long tableBytesPerCell(int L) { return 188 + 64 + 16LL * L; }
+
+// Maze search records, per G-cell: the search node (32) and the open-set pool,
+// which can hold a record (24) for every G-cell and doubles when it grows, old
+// and new block side by side (3 x 24).
+constexpr long long kSearchBytesPerCell = 32 + 3 * 24;
+
+// The 3D stage keeps all of the above and adds, per G-cell and layer, a maze
+// cell (128; layer 0's is counted above), the step-cost cache (12), the
+// kernels' work arrays (16), 3D demand, capacity and history (36) and the
+// result writer's marks (12).
+long long stage3DBytesPerCell(int L) { return (128 + 12 + 16 + 36 + 12) * static_cast<long long>(L) - 128; }
+
+}  // namespace
+
+long long estimateGridBytes(int X, int Y, int L, bool with3D) {
+    const long long perCell = tableBytesPerCell(L) + kSearchBytesPerCell + (with3D ? stage3DBytesPerCell(L) : 0);
+    return static_cast<long long>(X) * Y * perCell;
 }
 
 long long machineMemoryBytes() {
@@ -35,14 +50,16 @@ long long machineMemoryBytes() {
     return 0;
 }
 
-std::string gridMemoryRefusal(int X, int Y, int L) {
-    const long long need = estimateGridBytes(X, Y, L);
+std::string gridMemoryRefusal(int X, int Y, int L, bool with3D) {
+    const long long need = estimateGridBytes(X, Y, L, with3D);
     const long long have = machineMemoryBytes();
     if (have == 0 || need <= have) return std::string();
-    char buf[256];
+    const long long tables = static_cast<long long>(X) * Y * tableBytesPerCell(L);
+    char buf[320];
     snprintf(buf, sizeof buf,
-             "the grid of %d x %d G-cells on %d layers needs about %.1f GB of memory; this machine has %.1f GB",
-             X, Y, L, need / 1e9, have / 1e9);
+             "the grid of %d x %d G-cells on %d layers needs about %.1f GB of memory for its routing and "
+             "layer-assignment tables, %.1f GB with the maze search records%s; this machine has %.1f GB",
+             X, Y, L, tables / 1e9, need / 1e9, with3D ? " and the 3D stage" : "", have / 1e9);
     return buf;
 }
 

@@ -5,16 +5,17 @@
 #include <cstddef>
 #include <string>
 
-// Estimated peak bytes of routing and layer assignment on an X by Y grid of L
-// layers (the per-G-cell arrays only; the nets come on top).
-long long estimateGridBytes(int X, int Y, int L);
+// Estimated peak bytes of routing (maze search included) and layer assignment
+// on an X by Y grid of L layers, and of the 3D stage when with3D (the
+// per-G-cell arrays only; the nets come on top).
+long long estimateGridBytes(int X, int Y, int L, bool with3D = false);
 
 // Physical memory of the machine in bytes (MemTotal of /proc/meminfo), 0 when unknown.
 long long machineMemoryBytes();
 
 // Empty when the grid fits in the machine's memory; otherwise the one-line
 // reason, naming the grid size and the estimate.
-std::string gridMemoryRefusal(int X, int Y, int L);
+std::string gridMemoryRefusal(int X, int Y, int L, bool with3D = false);
 
 // From now on a failed allocation prints a message and ends the run with status 1.
 void installOutOfMemoryHandler();

@@ -5,7 +5,11 @@
 
 namespace {
 
-int manhattan(const Point& a, const Point& b) { return std::abs(a.x - b.x) + std::abs(a.y - b.y); }
+// In 64 bits: pins of the placement flows lie anywhere in +-10^9, so one
+// coordinate difference fits an int and the sum of two may not.
+long long manhattan(const Point& a, const Point& b) {
+    return std::llabs(static_cast<long long>(a.x) - b.x) + std::llabs(static_cast<long long>(a.y) - b.y);
+}
 
 }  // namespace
 
@@ -117,7 +121,7 @@ void tarvexMST::buildSpaningGraph(std::vector<Point>& points) {
     }
 }
 
-int NEW_MST(std::vector<Point>& points, std::vector<Link>& links, DisjointSet& sets, tarvexMST& graph) {
+long long NEW_MST(std::vector<Point>& points, std::vector<Link>& links, DisjointSet& sets, tarvexMST& graph) {
     const int n = static_cast<int>(points.size());
     if (n > 9)
         graph.buildSpaningGraph(points);
@@ -128,7 +132,7 @@ int NEW_MST(std::vector<Point>& points, std::vector<Link>& links, DisjointSet& s
     sets.AddSet(n);
     if (graph.edges.empty() || n - 1 < 1) return 0;
 
-    int total = 0;
+    long long total = 0;
     int accepted = 0;
     for (const MSTedge& e : graph.edges) {
         if (sets.Find(e.a) == sets.Find(e.b)) continue;

@@ -78,6 +78,6 @@ private:
 
 // Kruskal over the candidate edges of the points (complete graph up to 9
 // points, octant spanning graph above). Appends the accepted links and returns
-// their total Manhattan length. Appends to graph.edges and links and grows sets
+// their total Manhattan length (in 64 bits). Appends to graph.edges and links and grows sets
 // without emptying them: callers clear all three first.
-int NEW_MST(std::vector<Point>& points, std::vector<Link>& links, DisjointSet& sets, tarvexMST& graph);
+long long NEW_MST(std::vector<Point>& points, std::vector<Link>& links, DisjointSet& sets, tarvexMST& graph);

@@ -24,7 +24,7 @@ struct TreeScratch {
     std::vector<int> firstOf;  // per unique point: its first original point
 };
 
-int treeLinks(std::vector<Point>& pts, TreeScratch& s) {
+long long treeLinks(std::vector<Point>& pts, TreeScratch& s) {
     s.sets.clear();
     s.links.clear();
     s.graph.clear();
@@ -52,7 +52,7 @@ int treeLinks(std::vector<Point>& pts, TreeScratch& s) {
     }
     if (static_cast<int>(s.unique.size()) == k) return NEW_MST(pts, s.links, s.sets, s.graph);
 
-    int length = 0;
+    long long length = 0;
     if (s.unique.size() >= 2) {
         length = NEW_MST(s.unique, s.links, s.sets, s.graph);
         for (Link& l : s.links) {
@@ -92,7 +92,7 @@ void BuildMovableTree(NetDB& db, GlobalRouter& router) {
             router.getPinLocation(net.pins[j], x, y, z);
             pts[j] = Point(x, y, z);
         }
-        const int length = treeLinks(pts, scratch);
+        const long long length = treeLinks(pts, scratch);
         const size_t firstNew = net.twopin.size();
         net.twopin.reserve(firstNew + scratch.links.size());
         for (const Link& l : scratch.links) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "database/Settings.h"
 #include "database/bookshelf/Bookshelf.h"
 #include "database/bookshelf/TextScanner.h"
 
@@ -31,7 +32,7 @@ void Input_DAC(const char* auxName, NetDB& db, parameterSet& settings) {
     printf("read %s\n", auxName);
     db.objectCount = read_node_file(files[0].c_str(), db.cells);
     read_shape_file(files[5].c_str(), db.cells);
-    read_route_file(files[6].c_str(), db.cells, db);
+    read_route_file(files[6].c_str(), db.cells, db, settings.Optimization_3D_Iteration != 0);
     read_net_file(files[1].c_str(), db, settings);
     read_place_file(files[3].c_str(), db);
     read_scl_file(files[4].c_str(), db);

@@ -45,8 +45,10 @@ void read_shape_file(const char* fileName, std::vector<placeCell>& cells);
 
 // Reads the routing grid, per-layer rules, origin and G-cell size, the pin
 // layers of NI terminals, the blocked layers of blocking objects and the edge
-// capacity adjustments; computes the tracks. Needs db.objectCount.
-void read_route_file(const char* fileName, std::vector<placeCell>& cells, NetDB& db);
+// capacity adjustments; computes the tracks. Needs db.objectCount. A grid
+// too large for the machine's memory (counting the 3D stage when with3D) is
+// refused.
+void read_route_file(const char* fileName, std::vector<placeCell>& cells, NetDB& db, bool with3D = false);
 
 // One stretch of a blockage across one grid edge, database units.
 struct block {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "database/GridLimits.h"
 #include "database/Settings.h"
 #include "database/bookshelf/Bookshelf.h"
 #include "database/bookshelf/TextScanner.h"
@@ -24,10 +25,10 @@ bool nextWord(std::string_view& line, std::string_view& w) {
 }
 
 // Offset from the lower-left corner: the centre offset plus half the size,
-// truncated toward zero.
+// truncated toward zero; false when it lies beyond +-kMaxCoordinate.
 bool cornerOffset(double centreOffset, int size, int& out) {
     double v = std::trunc(centreOffset + 0.5 + size * 0.5);
-    if (!(v > -2147483648.0 && v < 2147483648.0)) return false;
+    if (!(v >= -kMaxCoordinate && v <= kMaxCoordinate)) return false;
     out = static_cast<int>(v);
     return true;
 }
@@ -146,8 +147,13 @@ private:
         pin.cell = cell;
         pin.net = j;
         pin.direction = direction;
-        if (!cornerOffset(xo, obj.width, pin.xOffset) || !cornerOffset(yo, obj.height, pin.yOffset))
-            sc_.fail("the pin offset is too large");
+        if (!cornerOffset(xo, obj.width, pin.xOffset) || !cornerOffset(yo, obj.height, pin.yOffset)) {
+            char buf[800];  // a double printed whole takes up to 309 digits
+            snprintf(buf, sizeof buf, "the pin's offset from the object's lower-left corner (%.0f, %.0f) is outside -%d..%d",
+                     std::trunc(xo + 0.5 + obj.width * 0.5), std::trunc(yo + 0.5 + obj.height * 0.5), kMaxCoordinate,
+                     kMaxCoordinate);
+            sc_.fail(buf);
+        }
         net.pins.push_back(pin);
         countPin(obj, pin);
     }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "database/GridLimits.h"
 #include "database/bookshelf/Bookshelf.h"
 #include "database/bookshelf/TextScanner.h"
 
@@ -24,6 +25,13 @@ long long nameNumber(std::string_view t) {
     sc.failAt(lineNo, reason);
 }
 
+// A p object is an NI terminal: its line must carry terminal_NI. Checked
+// once the entries of the last object (read from line lastP) are over.
+void requireNiType(const TextScanner& sc, const std::vector<placeCell>& cells, int objects, int lastP) {
+    if (lastP > 0 && cells[static_cast<size_t>(objects - 1)].type != 2)
+        sc.failAt(lastP, "a p object must be marked terminal_NI: the p objects are the NI terminals");
+}
+
 }  // namespace
 
 int read_node_file(const char* fileName, std::vector<placeCell>& cells) {
@@ -34,6 +42,7 @@ int read_node_file(const char* fileName, std::vector<placeCell>& cells) {
     int i = 0;          // objects read
     int c = 0;          // objects named o or A
     int pCount = 0;     // objects named p
+    int lastP = 0;      // line of the last object when it is named p, else 0
     std::string_view t;
     while (sc.token(t)) {
         if (t == "NumNodes") {
@@ -47,6 +56,7 @@ int read_node_file(const char* fileName, std::vector<placeCell>& cells) {
             cells.assign(static_cast<size_t>(declared), placeCell());
         } else if (t[0] == 'o' || t[0] == 'p' || t[0] == 'A') {
             if (declared < 0) sc.fail("object " + shown(t) + " comes before the NumNodes entry");
+            requireNiType(sc, cells, i, lastP);
             if (i >= declared)
                 countMismatch(sc, sc.line(), "more object lines than the " + std::to_string(declared) + " of NumNodes");
             // The rest of the system finds objects by their names' numbers, so
@@ -64,19 +74,32 @@ int read_node_file(const char* fileName, std::vector<placeCell>& cells) {
             cell.width = sc.needInt("the width of an object");
             cell.height = sc.needInt("the height of an object");
             if (cell.width < 0 || cell.height < 0) sc.fail("an object cannot have a negative width or height");
+            if (cell.width > kMaxCoordinate || cell.height > kMaxCoordinate)
+                sc.fail("the width and height of an object must be at most " + std::to_string(kMaxCoordinate) + " (got " +
+                        std::to_string(cell.width) + " and " + std::to_string(cell.height) + ")");
             cell.type = 0;
             cell.pinLayer = 0;
-            if (t[0] == 'p')
+            if (t[0] == 'p') {
                 ++pCount;
-            else
+                lastP = sc.line();
+            } else {
                 ++c;
+                lastP = 0;
+            }
             ++i;
         } else if (t == "terminal" || t == "terminal_NI") {
             if (i == 0) sc.fail(shown(t) + " before any object");
-            cells[static_cast<size_t>(i - 1)].type = t == "terminal" ? 1 : 2;
+            // The writers and the placement tell the kinds apart by the name:
+            // o and A objects are cells or terminals, p objects NI terminals.
+            const bool ni = t == "terminal_NI";
+            if (ni != (lastP > 0))
+                sc.fail(ni ? "an object named o or A cannot be terminal_NI: the NI terminals are the p objects"
+                           : "a p object cannot be terminal: the p objects are the NI terminals (terminal_NI)");
+            cells[static_cast<size_t>(i - 1)].type = ni ? 2 : 1;
         }
         // Any other token is passed over by itself.
     }
+    requireNiType(sc, cells, i, lastP);
     if (declared >= 0 && i != declared)
         countMismatch(sc, sc.line(),
                       "the file has " + std::to_string(i) + " object lines, NumNodes says " + std::to_string(declared));

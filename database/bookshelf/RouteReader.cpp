@@ -17,7 +17,8 @@ namespace {
 
 class RouteReader {
 public:
-    RouteReader(const char* fileName, std::vector<placeCell>& cells, NetDB& db) : sc_(fileName), cells_(cells), db_(db) {}
+    RouteReader(const char* fileName, std::vector<placeCell>& cells, NetDB& db, bool with3D)
+        : sc_(fileName), cells_(cells), db_(db), with3D_(with3D) {}
 
     void run() {
         printf("read %s\n", sc_.fileName());
@@ -39,6 +40,10 @@ public:
                 sc_.need("the colon after GridOrigin");
                 db_.originX = sc_.needInt("the origin x");
                 db_.originY = sc_.needInt("the origin y");
+                originLine_ = sc_.line();
+                for (const std::string& p : {coordinateProblem("the origin x", db_.originX),
+                                             coordinateProblem("the origin y", db_.originY)})
+                    if (!p.empty()) sc_.fail(p);
             } else if (t == "TileSize") {
                 sc_.need("the colon after TileSize");
                 db_.tileW = sc_.needInt("the G-cell width");
@@ -46,6 +51,8 @@ public:
                 if (db_.tileW <= 0 || db_.tileH <= 0)
                     sc_.fail("the G-cell width and height must be positive (got " + std::to_string(db_.tileW) + " and " +
                              std::to_string(db_.tileH) + ")");
+                const std::string tooWide = gcellSizeProblem(db_.tileW, db_.tileH);
+                if (!tooWide.empty()) sc_.fail(tooWide);
                 tileLine_ = sc_.line();
             } else if (t == "BlockagePorosity") {
                 sc_.need("the colon after BlockagePorosity");
@@ -76,11 +83,12 @@ private:
         int L = sc_.needInt("the layer count");
         const std::string sizeProblem = gridSizeProblem(X, Y, L);
         if (!sizeProblem.empty()) sc_.fail(sizeProblem);
-        const std::string tooBig = gridMemoryRefusal(X, Y, L);
+        const std::string tooBig = gridMemoryRefusal(X, Y, L, with3D_);
         if (!tooBig.empty()) sc_.fail(tooBig);
         db_.gridX = X;
         db_.gridY = Y;
         db_.layerNum = L;
+        gridLine_ = sc_.line();
         for (std::vector<int>* v :
              {&db_.hCap, &db_.vCap, &db_.minWidth, &db_.minSpacing, &db_.pitch, &db_.hTracks, &db_.vTracks, &viaSpacing_})
             v->assign(static_cast<size_t>(L), 0);
@@ -204,6 +212,9 @@ private:
     void finish() {
         if (db_.layerNum <= 0) sc_.fail("the file has no Grid entry");
         if (tileLine_ == 0) sc_.fail("the file has no TileSize entry");
+        // The die follows from the grid, the origin and the G-cell size, whichever came last.
+        const std::string dieTooLarge = dieProblem(db_.originX, db_.originY, db_.tileW, db_.tileH, db_.gridX, db_.gridY);
+        if (!dieTooLarge.empty()) sc_.failAt(std::max({gridLine_, originLine_, tileLine_}), dieTooLarge);
         const TrackProblem p = computeTracks(db_);
         if (p.kind != TrackProblem::kNone) {
             const int line = p.kind == TrackProblem::kPitch      ? spacingLine_
@@ -216,14 +227,16 @@ private:
     TextScanner sc_;
     std::vector<placeCell>& cells_;
     NetDB& db_;
+    bool with3D_;
     std::vector<int> viaSpacing_;  // read and not kept
-    int vCapLine_ = 0, hCapLine_ = 0, widthLine_ = 0, spacingLine_ = 0, viaLine_ = 0, tileLine_ = 0;
+    int vCapLine_ = 0, hCapLine_ = 0, widthLine_ = 0, spacingLine_ = 0, viaLine_ = 0, tileLine_ = 0, originLine_ = 0,
+        gridLine_ = 0;
     std::unordered_map<long long, size_t> adjusted_;  // edge key -> entry of adjLocate
     std::string why_;
 };
 
 }  // namespace
 
-void read_route_file(const char* fileName, std::vector<placeCell>& cells, NetDB& db) {
-    RouteReader(fileName, cells, db).run();
+void read_route_file(const char* fileName, std::vector<placeCell>& cells, NetDB& db, bool with3D) {
+    RouteReader(fileName, cells, db, with3D).run();
 }

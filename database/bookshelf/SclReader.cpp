@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "database/GridLimits.h"
 #include "database/bookshelf/Bookshelf.h"
 #include "database/bookshelf/TextScanner.h"
 
@@ -41,6 +42,12 @@ void read_scl_file(const char* fileName, NetDB& db) {
             sc.need("the NumSites entry");
             sc.need("the colon after NumSites");
             row.numSites = sc.needInt("the number of sites");
+            for (const std::string& p :
+                 {coordinateProblem("the row's Coordinate", row.y), sizeProblem("the row height", row.height),
+                  coordinateProblem("the row's SubrowOrigin", row.x), sizeProblem("the number of sites", row.numSites),
+                  coordinateProblem("the row's top (Coordinate + Height)", static_cast<long long>(row.y) + row.height),
+                  coordinateProblem("the row's end (SubrowOrigin + NumSites)", static_cast<long long>(row.x) + row.numSites)})
+                if (!p.empty()) sc.fail(p);
             ++r;
         }
         sc.skipLine();

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "database/GridLimits.h"
 #include "database/bookshelf/Bookshelf.h"
 #include "database/bookshelf/TextScanner.h"
 
@@ -33,6 +34,12 @@ void read_shape_file(const char* fileName, std::vector<placeCell>& cells) {
                 s.y = sc.needInt("the y of a shape");
                 s.w = sc.needInt("the width of a shape");
                 s.h = sc.needInt("the height of a shape");
+                for (const std::string& p :
+                     {coordinateProblem("the x of a shape", s.x), coordinateProblem("the y of a shape", s.y),
+                      sizeProblem("the width of a shape", s.w), sizeProblem("the height of a shape", s.h),
+                      coordinateProblem("the right edge of a shape", static_cast<long long>(s.x) + s.w),
+                      coordinateProblem("the top edge of a shape", static_cast<long long>(s.y) + s.h)})
+                    if (!p.empty()) sc.fail(p);
                 sc.skipLine();
             }
         } else {

@@ -114,4 +114,21 @@ TEST(MovableTree, MovingACellMovesItsConnectionEndsAndVirtualDemand) {
     EXPECT_EQ(p.bin(0, 0).pinCount, 0);
 }
 
+// Pins at opposite corners of the accepted coordinate range: each net's tree is
+// 4 x 10^9 long, beyond an int, through the complete graph (2 pins) and the
+// spanning graph (11 pins).
+TEST(MovableTree, TreeLengthsBeyondIntAtTheCoordinateLimits) {
+    Fixture f;
+    for (int net = 0; net < 2; ++net) {
+        for (int i = 0; net == 1 && i < 10; ++i) f.pin(net, f.cell(-1000000000 + i * 200000000, -1000000000 + i * 200000000), 0, 0);
+        f.pin(net, f.cell(-1000000000, -1000000000), 0, 0);
+        f.pin(net, f.cell(999999998, 999999990), 2, 10);
+    }
+    testing::internal::CaptureStdout();
+    f.router->initialPlacement(f.db.cells, f.db.rows, 0, 0, 10, 10, 0.5, 0);
+    BuildMovableTree(f.db, *f.router);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("totalMST=8000000000\n"), std::string::npos);
+    for (const Net& n : f.db.nets) expectSpanningTree(n);
+}
+
 }  // namespace

@@ -82,6 +82,8 @@ TEST(Refusals, MalformedBenchmarksAndValuesThatWouldOverflowOrExhaustMemory) {
         {"adjustment_int_min.gr", "", "18: adjustment 1 has capacity -2147483648; it must be 0 or more"},
         {"adjustment_int_max.gr", "", "18: adjustment 1 has capacity 2147483647, more than 1000000 tracks of layer 2"},
         {"pitch_too_large.gr", "", "5: layer 2 has pitch 200001 (minimum width 1 + minimum spacing 200000); it must be 1 to 100000"},
+        {"origin_int_min_gcell_1e9.gr", "", "7: the G-cell width and height must be at most 100000000 (got 1000000000 and 1000000000)"},
+        {"net_id_repeated.gr", "", "13: net \"b\" repeats the id 0 of an earlier net"},
         {"in.gr", smallIspd("5 5 1\n45 5 1\n"), "15: pin (45, 5) of net \"n2\" maps to G-cell (4, 0), outside the 4 by 4 grid"},
         {"in.gr", smallIspd("5 5 1\n5 5 3\n"), "15: pin (5, 5) of net \"n2\" is on layer 3, outside 1..2"},
         {"in.gr", smallIspd("5 5 1\n5 5 1\n", "1\n0 0 1 1 1 1 8\n"),

@@ -290,6 +290,21 @@ TEST(BookshelfReader, RefusesMalformedFilesWithFileAndLine) {
     expectRefused("d.shapes", replaced("d.shapes", "o2 : 2", "o8 : 2"), "d\\.shapes:7: object \"o8\" is beyond");
     expectRefused("d.aux", "RowBasedPlacement : d.nodes d.nets\n", "d\\.aux:1: the \\.aux file names 2 files");
     expectRefused("d.scl", "", "File .*d\\.scl not exists!");
+    // Values beyond the accepted coordinate range, and kinds that disagree with the names.
+    expectRefused("d.nodes", replaced("d.nodes", "o3 100 100 terminal", "o3 100 100 terminal_NI"), "d\\.nodes:8: an object named o or A cannot be terminal_NI");
+    expectRefused("d.nodes", replaced("d.nodes", "p0 1 1 terminal_NI", "p0 1 1 terminal"), "d\\.nodes:9: a p object cannot be terminal");
+    expectRefused("d.nodes", replaced("d.nodes", "p0 1 1 terminal_NI", "p0 1 1"), "d\\.nodes:9: a p object must be marked terminal_NI");
+    expectRefused("d.nodes", replaced("d.nodes", "o1 2 6", "o1 1000000001 6"), "d\\.nodes:6: the width and height of an object must be at most 1000000000");
+    expectRefused("d.nets", replaced("d.nets", "o0 I : 1.5", "o0 I : 1100000000"), "d\\.nets:6: the pin's offset from the object's lower-left corner \\(1100000002, 1\\) is outside -1000000000\\.\\.1000000000");
+    expectRefused("d.pl", replaced("d.pl", "o2 150 250", "o2 999999999 250"), "d\\.pl:4: the object's upper-right corner or one of its pins lies outside");
+    expectRefused("d.shapes", replaced("d.shapes", "Shape_1 151 253 1 3", "Shape_1 151 253 2 3"), "d\\.pl:4: shape 2 of object o2 \\(x 151, y 253, width 2, height 3 in the \\.shapes file\\) reaches outside the object's box \\(150, 250\\)-\\(152, 256\\) at this position");
+    expectRefused("d.pl", replaced("d.pl", "o2 150 250 : N\n", ""), "d\\.pl:6: shape 1 of object o2 .* box \\(0, 0\\)-\\(2, 6\\), where it stands unplaced by this file");
+    expectRefused("d.shapes", replaced("d.shapes", "Shape_0 150 250", "Shape_0 -2147483648 250"), "d\\.shapes:8: the x of a shape -2147483648 is outside -1000000000\\.\\.1000000000");
+    expectRefused("d.scl", replaced("d.scl", "SubrowOrigin : 100", "SubrowOrigin : 2147483000"), "d\\.scl:10: the row's SubrowOrigin 2147483000 is outside");
+    expectRefused("d.scl", replaced("d.scl", "NumSites : 40", "NumSites : 999999999"), "d\\.scl:19: the row's end \\(SubrowOrigin \\+ NumSites\\) 1000000103 is outside");
+    expectRefused("d.route", replaced("d.route", "TileSize : 10 20", "TileSize : 10 1100000000"), "d\\.route:9: the G-cell width and height must be at most 100000000 \\(got 10 and 1100000000\\)");
+    expectRefused("d.route", replaced("d.route", "GridOrigin : 100 200", "GridOrigin : -2147483648 200"), "d\\.route:8: the origin x -2147483648 is outside");
+    expectRefused("d.route", replaced("d.route", "GridOrigin : 100 200", "GridOrigin : 100 999999950"), "d\\.route:9: the die's top edge \\(origin y \\+ grid height x G-cell height\\) 1000000050 is outside");
 }
 
 TEST(BookshelfReader, LongNamesAndLinesAreReadWhole) {

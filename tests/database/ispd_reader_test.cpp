@@ -2,12 +2,14 @@
 
 #include "tests/common/RunCommand.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "database/MemoryBudget.h"
 #include "database/NetDB.h"
 #include "database/Parser.h"
 #include "database/Settings.h"
@@ -257,6 +259,31 @@ TEST(IspdReader, MissingFile) {
         ::testing::ExitedWithCode(1), "File /nonexistent/bench.gr does not exists!");
 }
 
+// A 1000 x 1000 x 2 grid grew by 369 MB (FAST_ISPD) and 646 MB (REGULAR_ISPD
+// with the 3D stage) over the same run on a 16 x 16 grid; a grid that fits
+// only without the 3D stage is refused when the run has one.
+TEST(IspdReaderRejects, GridBeyondMemoryWithThe3DStage) {
+    EXPECT_GE(estimateGridBytes(1000, 1000, 2), 369000000);
+    EXPECT_GE(estimateGridBytes(1000, 1000, 2, true), 646000000);
+    const long long have = machineMemoryBytes();
+    if (have == 0) GTEST_SKIP() << "the machine's memory is unknown";
+    const int side = static_cast<int>(std::sqrt(static_cast<double>(have) / 540.0));
+    if (2.0 * side * side > 2147483647.0) GTEST_SKIP() << "the machine holds more than the largest grid";
+    ASSERT_LT(estimateGridBytes(side, side, 2), have);
+    ASSERT_GT(estimateGridBytes(side, side, 2, true), have);
+    const std::string path = scratchPath("deep.gr");
+    writeTextFile(path, "grid " + std::to_string(side) + " " + std::to_string(side) + " 2\n" + kHeader.substr(kHeader.find('\n') + 1));
+    EXPECT_EXIT(
+        {
+            NetDB db;
+            parameterSet s;
+            setDefaultParameter(db, s, false);
+            s.Optimization_3D_Iteration = 1;
+            Input_ISPD(path.c_str(), db, s);
+        },
+        ::testing::ExitedWithCode(1), "deep\\.gr:1: the grid of .* GB with the maze search records and the 3D stage; this machine has");
+}
+
 TEST(IspdReaderRejects, MalformedFilesNameTheLine) {
     const std::string onePin = "num net 1\nn 0 2 1\n";
     const std::string noGrid = kHeader.substr(kHeader.find('\n') + 1);
@@ -306,6 +333,12 @@ TEST(IspdReaderRejects, MalformedFilesNameTheLine) {
         {kHeader + kTwoNets, "15: the file ends before the adjustment count"},
         {kHeader + kTwoNets + "\n", "16: the file ends before the adjustment count"},
         {withNets(kTwoNets, "2\n0 0 1 0 1 1 5\n"), "18: the file ends before the first x of adjustment 2"},
+        // Origins, G-cells and dies beyond the accepted range; a net id used twice.
+        {headerWith("100 200 10 20", "-2147483648 200 1000000000 20"), "7: the G-cell width and height must be at most 100000000"},
+        {headerWith("100 200 10 20", "-2147483648 200 10 20"), "7: the grid origin x -2147483648 is outside -1000000000\\.\\.1000000000"},
+        {headerWith("100 200 10 20", "999999990 200 10 20"), "7: the die's right edge .* 1000000070 is outside"},
+        {withNets("num net 2\na 10 2 1\n105 205 1\n125 245 2\nb 10 2 1\n100 200 1\n179 299 1\n"),
+         "13: net \"b\" repeats the id 10 of an earlier net"},
     };
     for (const auto& [text, message] : cases) {
         SCOPED_TRACE(message);

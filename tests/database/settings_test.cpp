@@ -108,6 +108,7 @@ TEST(SettingsDeathTest, OutOfRangeValuesEndTheRun) {
     expectRejected("Output_Overflow_Information = maybe\n", " \"Output_Overflow_Infomation\" should be set to Yes or No");
     expectRejected("Pin_Blockage_Factor = -0.1\n", " \"Pin_Blockage_Factor\" should be larger than 0");
     expectRejected("Blockage_Expanding = -1\n", " \"Blockage_Expanding\" should be >= 0");
+    expectRejected("Blockage_Expanding = 100000001\n", "Blockage_Expanding = 100000001 is outside the accepted range \\[0, 100000000\\]");
     expectRejected("Local_Detailed_Placement = -1\n", "should be larger than or equal to 0");
     expectRejected("Via_cost = 3\n", "The format of .set file is wrong");
     // An unreadable value names the keyword and the file.
