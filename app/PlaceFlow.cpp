@@ -31,6 +31,8 @@ void main_movable_router(NetDB& db, parameterSet& settings, const char* resultNa
         BuildMovableTree(db, router);
         initialSort(orders, db.nets);
         router.placement.initVirtualDem();
+        router.placement.baseUsageH = router.graph.usageH;
+        router.placement.baseUsageV = router.graph.usageV;
         router.initialRouting(db.nets, orders, settings.Pattern_Routing_Iteration,
                               settings.Monotonic_Routing_Iteration, control);
         setFastScheduleCosts(router, settings);
