@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <regex>
 #include <string>
 
 #include "tests/common/RunFolder.h"
+#include "tests/common/SmallBookshelfSet.h"
 
 namespace {
 
@@ -74,6 +77,62 @@ TEST_P(PlacementFlows, TwoPinDumpJoinsEveryPin) {
     EXPECT_GT(labelValue(chk.out, "nets"), 0);
     // The spanning trees are the ones whose length the run reported.
     EXPECT_EQ(labelValue(chk.out, "tree length"), std::stoll(m[1]));
+}
+
+// The small hand-written set with one line of one of its files replaced.
+class PlacingModes : public RunFolder<> {
+protected:
+    void edit(const std::string& file, const std::string& from, const std::string& to) {
+        std::string text = readWholeFile(dir + "/" + file);
+        const size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        writeTextFile(dir + "/" + file, text.replace(at, from.size(), to));
+    }
+};
+
+TEST_F(PlacingModes, DesignsThatCannotBePlacedAreRefusedBeforeAnyWork) {
+    const struct {
+        const char* file;
+        const char* from;  // its first occurrence is replaced
+        const char* to;
+        bool twoPin;          // TWOPIN refuses it too: it builds the rows but legalizes nothing
+        std::string message;  // the line on standard error
+    } cases[] = {
+        {"s.scl", "Sitewidth : 1", "Sitewidth : 2", true,
+         "s.scl:8: the row's Sitewidth is 2; placement takes a site as one database unit and needs Sitewidth 1 and "
+         "Sitespacing 1\n"},
+        {"s.scl", "Sitespacing : 1", "Sitespacing : 0", true, "s.scl:9: the row's Sitespacing is 0; "},
+        {"s.nodes", "o5 4 12", "o5 4 24", true,
+         "s.nodes:10: movable object o5 is 24 high and the rows are 12 high; placement keeps each cell within one row\n"},
+        {"s.nodes", "o2 6 12", "o2 81 12", false,
+         "s.nodes:7: movable object o2 is 81 wide and cannot be legalized: the widest free row segment is 80\n"},
+        {"s.nodes", "4 12\n  o1 4 12\n  o2 6 12\n  o3 10 24 terminal\n  o4 10 12 terminal\n  o5 4",
+         "80 12\n  o1 80 12\n  o2 80 12\n  o3 10 24 terminal\n  o4 10 12 terminal\n  o5 80", false,
+         "ERROR: the movable cells cannot be legalized: their area of 3840 exceeds the 3540 of free row area\n"},
+    };
+    writeTextFile(dir + "/p.set", "Via_Cost = 1\nMaze_Routing_Timeout = 60\nPin_Blockage_Factor = 0.5\nBlockage_Expanding = 0\n");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.to);
+        writeSmallBookshelfSet(dir + "/");
+        ASSERT_NO_FATAL_FAILURE(edit(c.file, c.from, c.to));
+        for (const char* mode : {"LEGAL", "PLACE", "TWOPIN"}) {
+            std::remove((dir + "/out").c_str());
+            const CommandResult r = runHere(std::string(mode) + " s.aux s.pl p.set out");
+            if (std::string(mode) == "TWOPIN" && !c.twoPin) {
+                EXPECT_EQ(r.status, 0) << r.err;
+                continue;
+            }
+            EXPECT_EQ(r.status, 1) << mode;
+            EXPECT_EQ(r.err.rfind(c.message, 0), 0u) << mode << "\n" << r.err;
+            for (const char* work : {"block_expanding=", "BuildMovableTree", "totalMST", "Legalization:"})
+                EXPECT_EQ(r.out.find(work), std::string::npos) << mode << " " << work;
+            EXPECT_FALSE(std::ifstream(dir + "/out").good()) << mode;
+        }
+        // The routing modes do not place cells and read the same set.
+        if (std::string(c.file) == "s.scl") {
+            EXPECT_EQ(runHere("REGULAR s.aux s.pl p.set out 2").status, 0);
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Generated, PlacementFlows,
