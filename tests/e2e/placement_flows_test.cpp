@@ -135,6 +135,38 @@ TEST_F(PlacingModes, DesignsThatCannotBePlacedAreRefusedBeforeAnyWork) {
     }
 }
 
+// The small set moved 40 units left: rows, die and objects start at negative x.
+// A cell already legal at x = -2 stays there (a cluster there wishes -1.5, which
+// is rounded to -2 and must not read as "not placed").
+TEST_F(PlacingModes, RowsAtNegativeXAreLegalized) {
+    writeSmallBookshelfSet(dir + "/");
+    ASSERT_NO_FATAL_FAILURE(edit("s.route", "GridOrigin : 0 0", "GridOrigin : -40 0"));
+    std::string scl = readWholeFile(dir + "/s.scl");
+    for (size_t at; (at = scl.find("SubrowOrigin : 0 ")) != std::string::npos;) scl.replace(at, 17, "SubrowOrigin : -40 ");
+    writeTextFile(dir + "/s.scl", scl);
+    writeTextFile(dir + "/s.shapes",
+                  "shapes 1.0\n\nNumNonRectangularNodes : 1\n\no3 : 2\n  Shape_0 0 0 10 12\n  Shape_1 0 12 5 12\n");
+    writeTextFile(dir + "/s.pl",
+                  "UCLA pl 1.0\n\no0 -40 0 : N\no1 -33 0 : N\no2 -21 12 : N\no3 0 0 : N /FIXED\n"
+                  "o4 20 24 : N /FIXED\no5 -2 36 : N\np0 30 40 : N /FIXED\np1 30 40 : N /FIXED\n");
+    writeTextFile(dir + "/p.set", "Via_Cost = 1\nMaze_Routing_Timeout = 60\nPin_Blockage_Factor = 0.5\n"
+                                  "Rounds_Per_Iteration = 2\n");
+    for (const char* mode : {"LEGAL", "PLACE"}) {
+        const CommandResult r = runHere(std::string(mode) + " s.aux s.pl p.set out.pl");
+        ASSERT_EQ(r.status, 0) << mode << "\n" << r.out << r.err;
+        EXPECT_NE(r.out.find("moveCellNum=4  unPlaceNum=0"), std::string::npos) << r.out;
+        const CommandResult chk = runCommand(tools + "/place_check " + dir + "/s.aux " + dir + "/out.pl");
+        EXPECT_EQ(chk.status, 0) << mode << "\n" << chk.out << chk.err;
+        EXPECT_EQ(labelValue(chk.out, "violations"), 0) << chk.out;
+        EXPECT_EQ(labelValue(chk.out, "movable cells"), 4) << chk.out;
+        if (std::string(mode) == "LEGAL") {
+            const std::string pl = readWholeFile(dir + "/out.pl");
+            EXPECT_NE(pl.find("\no0 -40 0 : N\n"), std::string::npos) << pl;
+            EXPECT_NE(pl.find("\no5 -2 36 : N\n"), std::string::npos) << pl;
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Generated, PlacementFlows,
                          ::testing::Values(Case{11, 3000, 48, "design.user.pl", 0.5},
                                            Case{12, 6000, 42, "design.pl", 0.8},
