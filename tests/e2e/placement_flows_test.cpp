@@ -167,6 +167,40 @@ TEST_F(PlacingModes, RowsAtNegativeXAreLegalized) {
     }
 }
 
+// Two movable cells of 100000 x 100000 on G-cells of that size, their net across
+// a layer without horizontal tracks: areas beyond int in the bins, the density
+// cost of the re-placement loop and the legalizer.
+TEST_F(PlacingModes, CellAreasBeyondIntArePlaced) {
+    writeTextFile(dir + "/b.aux", "RowBasedPlacement : b.nodes b.nets b.wts b.pl b.scl b.shapes b.route\n");
+    writeTextFile(dir + "/b.nodes", "UCLA nodes 1.0\nNumNodes : 3\nNumTerminals : 1\n  o0 100000 100000\n"
+                                    "  o1 100000 100000\n  o2 100000 100000 terminal\n");
+    writeTextFile(dir + "/b.nets", "UCLA nets 1.0\nNumNets : 1\nNumPins : 2\n\nNetDegree : 2 n0\n  o0 O : 0.0 0.0\n"
+                                   "  o1 I : 0.0 0.0\n");
+    writeTextFile(dir + "/b.wts", "UCLA wts 1.0\n");
+    writeTextFile(dir + "/b.pl", "UCLA pl 1.0\no0 0 0 : N\no1 200000 0 : N\no2 400000 100000 : N /FIXED\n");
+    std::string scl = "UCLA scl 1.0\nNumRows : 2\n";
+    for (const char* y : {"0", "100000"})
+        scl += std::string("CoreRow Horizontal\n  Coordinate : ") + y +
+               "\n  Height : 100000\n  Sitewidth : 1\n  Sitespacing : 1\n  Siteorient : N\n  Sitesymmetry : Y\n"
+               "  SubrowOrigin : 0 NumSites : 500000\nEnd\n";
+    writeTextFile(dir + "/b.scl", scl);
+    writeTextFile(dir + "/b.shapes", "shapes 1.0\nNumNonRectangularNodes : 0\n");
+    writeTextFile(dir + "/b.route", "route 1.0\nGrid : 5 2 2\nVerticalCapacity : 0 20\nHorizontalCapacity : 1 0\n"
+                                    "MinWireWidth : 1 1\nMinWireSpacing : 1 1\nViaSpacing : 0 0\nGridOrigin : 0 0\n"
+                                    "TileSize : 100000 100000\nBlockagePorosity : 0\nNumNiTerminals : 0\n"
+                                    "NumBlockageNodes : 0\n");
+    writeTextFile(dir + "/b.set", "Via_Cost = 1\nMaze_Routing_Timeout = 60\nPin_Blockage_Factor = 0.5\n"
+                                  "Rounds_Per_Iteration = 2\n");
+    const CommandResult r = runHere("PLACE b.aux b.pl b.set out.pl");
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("cellArea=20000000000  totalBinDem=20000000000\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Round=0  time="), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("ERROR"), std::string::npos) << r.out;
+    const CommandResult chk = runCommand(tools + "/place_check " + dir + "/b.aux " + dir + "/out.pl");
+    EXPECT_EQ(chk.status, 0) << chk.out << chk.err;
+    EXPECT_EQ(labelValue(chk.out, "movable cells"), 2);
+}
+
 INSTANTIATE_TEST_SUITE_P(Generated, PlacementFlows,
                          ::testing::Values(Case{11, 3000, 48, "design.user.pl", 0.5},
                                            Case{12, 6000, 42, "design.pl", 0.8},
