@@ -53,8 +53,10 @@ float Placement::cellCost(const placeCell& c, int x, int y, int demand, const Su
     const int hx = binCol(c.xlow), hy = binRow(c.ylow);
     const int B = std::abs(hx - binCol(x)) + std::abs(hy - binRow(y));
     const long long M = std::llabs(static_cast<long long>(y) - c.ylow) + std::llabs(static_cast<long long>(x) - c.xlow);
-    const long long A0 = binOverlap(hx, hy, c.xlow, c.ylow, c.xlow + c.width, c.ylow + c.height);
-    const long long A1 = binOverlap(hx, hy, x, y, x + c.width, y + c.height);
+    const long long A0 = binOverlap(hx, hy, c.xlow, c.ylow, static_cast<long long>(c.xlow) + c.width,
+                                    static_cast<long long>(c.ylow) + c.height);
+    const long long A1 =
+        binOverlap(hx, hy, x, y, static_cast<long long>(x) + c.width, static_cast<long long>(y) + c.height);
     return 100.0f * static_cast<float>(B) + static_cast<float>(M) + 10000.0f * static_cast<float>(std::llabs(A0 - A1)) +
            static_cast<float>(static_cast<long long>(c.width) + demand) /
                static_cast<float>(static_cast<long long>(s.xhigh) + 1 - s.xlow);
