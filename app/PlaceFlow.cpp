@@ -33,6 +33,8 @@ void main_movable_router(NetDB& db, parameterSet& settings, const char* resultNa
         BuildMovableTree(db, router);
         initialSort(orders, db.nets);
         router.placement.initVirtualDem();
+        // The usage before any net is routed: overflow is counted above it when
+        // the re-placement loop changes the virtual demand.
         router.placement.baseUsageH = router.graph.usageH;
         router.placement.baseUsageV = router.graph.usageV;
         router.initialRouting(db.nets, orders, settings.Pattern_Routing_Iteration,

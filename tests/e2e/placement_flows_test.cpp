@@ -137,67 +137,55 @@ TEST_F(PlacingModes, DesignsThatCannotBePlacedAreRefusedBeforeAnyWork) {
     }
 }
 
-// The small set moved 40 units left: rows, die and objects start at negative x.
-// A cell already legal at x = -2 stays there (a cluster there wishes -1.5, which
-// is rounded to -2 and must not read as "not placed").
-TEST_F(PlacingModes, RowsAtNegativeXAreLegalized) {
+// Sets at the edges of the number range, through LEGAL and PLACE into place_check:
+// - the small set moved 40 units left, rows and die at negative x; o5, already
+//   legal at x = -2, stays there (its cluster wishes -1.5, rounded to -2, which
+//   must not read as "not placed");
+// - two cells of 100000 x 100000 on G-cells of that size, their net on a layer
+//   without horizontal tracks: areas beyond int in the bins, in the density cost
+//   of the re-placement loop and in the legalizer.
+TEST_F(PlacingModes, RowsAtNegativeXAndAreasBeyondIntArePlaced) {
     writeSmallBookshelfSet(dir + "/");
     ASSERT_NO_FATAL_FAILURE(edit("s.route", "GridOrigin : 0 0", "GridOrigin : -40 0"));
     std::string scl = readWholeFile(dir + "/s.scl");
     for (size_t at; (at = scl.find("SubrowOrigin : 0 ")) != std::string::npos;) scl.replace(at, 17, "SubrowOrigin : -40 ");
-    writeTextFile(dir + "/s.scl", scl);
-    writeTextFile(dir + "/s.shapes",
-                  "shapes 1.0\n\nNumNonRectangularNodes : 1\n\no3 : 2\n  Shape_0 0 0 10 12\n  Shape_1 0 12 5 12\n");
-    writeTextFile(dir + "/s.pl",
-                  "UCLA pl 1.0\n\no0 -40 0 : N\no1 -33 0 : N\no2 -21 12 : N\no3 0 0 : N /FIXED\n"
-                  "o4 20 24 : N /FIXED\no5 -2 36 : N\np0 30 40 : N /FIXED\np1 30 40 : N /FIXED\n");
-    writeTextFile(dir + "/p.set", "Via_Cost = 1\nMaze_Routing_Timeout = 60\nPin_Blockage_Factor = 0.5\n"
-                                  "Rounds_Per_Iteration = 2\n");
-    for (const char* mode : {"LEGAL", "PLACE"}) {
-        const CommandResult r = runHere(std::string(mode) + " s.aux s.pl p.set out.pl");
-        ASSERT_EQ(r.status, 0) << mode << "\n" << r.out << r.err;
-        EXPECT_NE(r.out.find("moveCellNum=4  unPlaceNum=0"), std::string::npos) << r.out;
-        const CommandResult chk = runCommand(tools + "/place_check " + dir + "/s.aux " + dir + "/out.pl");
-        EXPECT_EQ(chk.status, 0) << mode << "\n" << chk.out << chk.err;
-        EXPECT_EQ(labelValue(chk.out, "violations"), 0) << chk.out;
-        EXPECT_EQ(labelValue(chk.out, "movable cells"), 4) << chk.out;
-        if (std::string(mode) == "LEGAL") {
-            const std::string pl = readWholeFile(dir + "/out.pl");
-            EXPECT_NE(pl.find("\no0 -40 0 : N\n"), std::string::npos) << pl;
-            EXPECT_NE(pl.find("\no5 -2 36 : N\n"), std::string::npos) << pl;
-        }
-    }
-}
-
-// Two movable cells of 100000 x 100000 on G-cells of that size, their net across
-// a layer without horizontal tracks: areas beyond int in the bins, the density
-// cost of the re-placement loop and the legalizer.
-TEST_F(PlacingModes, CellAreasBeyondIntArePlaced) {
-    std::string scl = "UCLA scl 1.0\nNumRows : 2\n";
+    std::string big = "UCLA scl 1.0\nNumRows : 2\n";
     for (const char* y : {"0", "100000"})
-        scl += std::string("CoreRow Horizontal\n Coordinate : ") + y + "\n Height : 100000\n Sitewidth : 1\n"
+        big += std::string("CoreRow Horizontal\n Coordinate : ") + y + "\n Height : 100000\n Sitewidth : 1\n"
                " Sitespacing : 1\n Siteorient : N\n Sitesymmetry : Y\n SubrowOrigin : 0 NumSites : 500000\nEnd\n";
     const std::pair<std::string, std::string> files[] = {
-        {"b.aux", "RowBasedPlacement : b.nodes b.nets b.wts b.pl b.scl b.shapes b.route\n"},
+        {"s.scl", scl},
+        {"s.shapes", "shapes 1.0\n\nNumNonRectangularNodes : 1\n\no3 : 2\n  Shape_0 0 0 10 12\n  Shape_1 0 12 5 12\n"},
+        {"s.pl", "UCLA pl 1.0\n\no0 -40 0 : N\no1 -33 0 : N\no2 -21 12 : N\no3 0 0 : N /FIXED\n"
+                 "o4 20 24 : N /FIXED\no5 -2 36 : N\np0 30 40 : N /FIXED\np1 30 40 : N /FIXED\n"},
+        {"b.aux", "RowBasedPlacement : b.nodes b.nets s.wts b.pl b.scl b.shapes b.route\n"},
         {"b.nodes", "NumNodes : 3\nNumTerminals : 1\no0 100000 100000\no1 100000 100000\no2 100000 100000 terminal\n"},
         {"b.nets", "NumNets : 1\nNumPins : 2\n\nNetDegree : 2 n0\n o0 O : 0.0 0.0\n o1 I : 0.0 0.0\n"},
-        {"b.wts", ""},
         {"b.pl", "UCLA pl 1.0\no0 0 0 : N\no1 200000 0 : N\no2 400000 100000 : N /FIXED\n"},
-        {"b.scl", scl},
+        {"b.scl", big},
         {"b.shapes", "NumNonRectangularNodes : 0\n"},
         {"b.route", "Grid : 5 2 2\nVerticalCapacity : 0 20\nHorizontalCapacity : 1 0\nMinWireWidth : 1 1\n"
                     "MinWireSpacing : 1 1\nViaSpacing : 0 0\nGridOrigin : 0 0\nTileSize : 100000 100000\n"
                     "BlockagePorosity : 0\nNumNiTerminals : 0\nNumBlockageNodes : 0\n"},
-        {"b.set", "Via_Cost = 1\nMaze_Routing_Timeout = 60\nPin_Blockage_Factor = 0.5\nRounds_Per_Iteration = 2\n"},
+        {"p.set", "Via_Cost = 1\nMaze_Routing_Timeout = 60\nPin_Blockage_Factor = 0.5\nRounds_Per_Iteration = 2\n"},
     };
     for (const auto& f : files) writeTextFile(dir + "/" + f.first, f.second);
-    const CommandResult r = runHere("PLACE b.aux b.pl b.set out.pl");
-    ASSERT_EQ(r.status, 0) << r.out << r.err;
-    EXPECT_NE(r.out.find("cellArea=20000000000  totalBinDem=20000000000\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Round=0  time="), std::string::npos) << r.out;
-    EXPECT_EQ(r.out.find("ERROR"), std::string::npos) << r.out;
-    const CommandResult chk = runCommand(tools + "/place_check " + dir + "/b.aux " + dir + "/out.pl");
-    EXPECT_EQ(chk.status, 0) << chk.out << chk.err;
+    for (const char* set : {"s", "b"})
+        for (const char* mode : {"LEGAL", "PLACE"}) {
+            const std::string aux = std::string(set) + ".aux", pl = std::string(set) + ".pl";
+            const CommandResult r = runHere(std::string(mode) + " " + aux + " " + pl + " p.set out.pl");
+            ASSERT_EQ(r.status, 0) << mode << " " << set << "\n" << r.out << r.err;
+            EXPECT_EQ(r.out.find("ERROR"), std::string::npos) << r.out;
+            const CommandResult chk = runCommand(tools + "/place_check " + dir + "/" + aux + " " + dir + "/out.pl");
+            EXPECT_EQ(chk.status, 0) << mode << " " << set << "\n" << chk.out << chk.err;
+            const std::string placed = readWholeFile(dir + "/out.pl");
+            if (std::string(set) == "s" && std::string(mode) == "LEGAL") {
+                EXPECT_NE(placed.find("\no5 -2 36 : N\n"), std::string::npos) << placed;
+            }
+            if (std::string(set) == "b") {
+                EXPECT_NE(r.out.find("cellArea=20000000000  totalBinDem=20000000000\n"), std::string::npos);
+            }
+        }
 }
 
 INSTANTIATE_TEST_SUITE_P(Generated, PlacementFlows,
