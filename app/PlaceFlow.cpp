@@ -9,6 +9,7 @@
 
 #include "app/FlowSteps.h"
 #include "app/PlacementFlows.h"
+#include "app/PlacementRefusals.h"
 #include "database/PlacementWriters.h"
 #include "database/Timer.h"
 #include "database/bookshelf/Bookshelf.h"
@@ -20,6 +21,7 @@ void main_movable_router(NetDB& db, parameterSet& settings, const char* resultNa
                          controlGR& control, bool, bool) {
     std::vector<Order> orders;
     initialPlacementFromDesign(db, settings, router);
+    if (settings.Placement_Iteration > 0) refuseImpossibleLegalization(db, router.placement);
     // Local rows stay valid from their building until the next legalization.
     bool localRowsBuilt = false;
     for (int i = 0; i < settings.Placement_Iteration; ++i) {
@@ -31,6 +33,10 @@ void main_movable_router(NetDB& db, parameterSet& settings, const char* resultNa
         BuildMovableTree(db, router);
         initialSort(orders, db.nets);
         router.placement.initVirtualDem();
+        // The usage before any net is routed: overflow is counted above it when
+        // the re-placement loop changes the virtual demand.
+        router.placement.baseUsageH = router.graph.usageH;
+        router.placement.baseUsageV = router.graph.usageV;
         router.initialRouting(db.nets, orders, settings.Pattern_Routing_Iteration,
                               settings.Monotonic_Routing_Iteration, control);
         setFastScheduleCosts(router, settings);

@@ -3,11 +3,13 @@
 #include <cstdio>
 #include <iostream>
 
+#include "app/PlacementRefusals.h"
 #include "database/PlacementWriters.h"
 #include "decomposition/MovableTree.h"
 #include "router/GlobalRouter.h"
 
 void initialPlacementFromDesign(NetDB& db, parameterSet& settings, GlobalRouter& router) {
+    refuseUnplaceableDesign(db);
     router.initialPlacement(db.cells, db.rows, db.originX, db.originY, db.tileW, db.tileH,
                             settings.Pin_Blockage_Factor, settings.Blockage_Expanding);
 }
@@ -15,6 +17,7 @@ void initialPlacementFromDesign(NetDB& db, parameterSet& settings, GlobalRouter&
 void main_legalizer(NetDB& db, parameterSet& settings, const char* resultName, GlobalRouter& router,
                     controlGR& /*control*/) {
     initialPlacementFromDesign(db, settings, router);
+    refuseImpossibleLegalization(db, router.placement);
     std::cout << "block_expanding=" << settings.Blockage_Expanding << std::endl;
     router.legalize();
     db.cells = router.placement.cells;

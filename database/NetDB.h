@@ -107,6 +107,7 @@ struct placeCell {
     int stay = 0;
     int rightLimit = 0;
     bool mark = false;
+    int line = 0;  // line of its entry in the .nodes file
     std::vector<shape> shapes;
     std::vector<int> blockedLayers;
     std::vector<pinLocate> pins;
@@ -131,6 +132,8 @@ struct Row {
     int siteWidth = 0;
     int siteSpacing = 0;
     std::vector<SubRow*> subRows;  // free stretches, made by the placement database
+    int siteWidthLine = 0;    // .scl lines of the Sitewidth and Sitespacing values
+    int siteSpacingLine = 0;
 };
 
 // One value per kind of grid step at one G-cell and layer.
@@ -172,6 +175,9 @@ struct NetDB {
     int originY = 0;
     int tileW = 0;
     int tileH = 0;
+    // The Bookshelf .nodes and .scl files read, for refusals that name a line of them.
+    std::string nodesFile;
+    std::string sclFile;
 };
 
 // Edge key of a unit step at layer z on an X by Y grid.

@@ -10,20 +10,22 @@ void Placement::insertBin(int cell, int x, int y) {
     placeCell& c = cells[cell];
     c.xlow = x;
     c.ylow = y;
-    placeRec(x, y, x + c.width, y + c.height, 1);
-    for (const pinLocate& p : c.pins) bin(binCol(x + p.xOffset), binRow(y + p.yOffset)).pinCount += 1;
+    placeRec(x, y, static_cast<long long>(x) + c.width, static_cast<long long>(y) + c.height, 1);
+    for (const pinLocate& p : c.pins)
+        bin(binCol(static_cast<long long>(x) + p.xOffset), binRow(static_cast<long long>(y) + p.yOffset)).pinCount += 1;
     bin(binCol(x), binRow(y)).cells.insert(cell);
 }
 
 void Placement::ripupBin(int cell) {
     placeCell& c = cells[cell];
     const int x = c.xlow, y = c.ylow;
-    placeRec(x, y, x + c.width, y + c.height, -1);
-    for (const pinLocate& p : c.pins) bin(binCol(x + p.xOffset), binRow(y + p.yOffset)).pinCount -= 1;
+    placeRec(x, y, static_cast<long long>(x) + c.width, static_cast<long long>(y) + c.height, -1);
+    for (const pinLocate& p : c.pins)
+        bin(binCol(static_cast<long long>(x) + p.xOffset), binRow(static_cast<long long>(y) + p.yOffset)).pinCount -= 1;
     bin(binCol(x), binRow(y)).cells.erase(cell);
 }
 
-void Placement::placeRec(int x1, int y1, int x2, int y2, int sign) {
+void Placement::placeRec(long long x1, long long y1, long long x2, long long y2, int sign) {
     int c1, r1, c2, r2;
     binRange(x1, y1, x2, y2, c1, r1, c2, r2);
     long long total = 0;
@@ -31,11 +33,11 @@ void Placement::placeRec(int x1, int y1, int x2, int y2, int sign) {
         for (int y = r1; y <= r2; ++y) {
             const long long a = binOverlap(x, y, x1, y1, x2, y2);
             Bin& b = bin(x, y);
-            b.placedArea += static_cast<int>(sign * a);
+            b.placedArea += sign * a;
             total += a;
             if (countHistory && b.placedArea > b.placeableArea) b.history += 1;
         }
-    const long long area = static_cast<long long>(x2 - x1) * (y2 - y1);
+    const long long area = (x2 - x1) * (y2 - y1);
     if (total != area) {
         printf("totalArea=%lld, realArea=%lld\n", total, area);
         printf("blX=%d blY=%d trX=%d trY=%d\n", c1, r1, c2, r2);
@@ -63,7 +65,7 @@ int Placement::showPlaceInfo() {
     return n;
 }
 
-float Placement::binDesCost(int x, int y, int area) {
+float Placement::binDesCost(int x, int y, long long area) {
     const Bin& b = bin(x, y);
     if (b.placeableArea == 0) return 10000.0f;
     const float r = static_cast<float>(b.placedArea + area + 1) / static_cast<float>(b.placeableArea + 1);

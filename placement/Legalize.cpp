@@ -53,10 +53,13 @@ float Placement::cellCost(const placeCell& c, int x, int y, int demand, const Su
     const int hx = binCol(c.xlow), hy = binRow(c.ylow);
     const int B = std::abs(hx - binCol(x)) + std::abs(hy - binRow(y));
     const long long M = std::llabs(static_cast<long long>(y) - c.ylow) + std::llabs(static_cast<long long>(x) - c.xlow);
-    const long long A0 = binOverlap(hx, hy, c.xlow, c.ylow, c.xlow + c.width, c.ylow + c.height);
-    const long long A1 = binOverlap(hx, hy, x, y, x + c.width, y + c.height);
+    const long long A0 = binOverlap(hx, hy, c.xlow, c.ylow, static_cast<long long>(c.xlow) + c.width,
+                                    static_cast<long long>(c.ylow) + c.height);
+    const long long A1 =
+        binOverlap(hx, hy, x, y, static_cast<long long>(x) + c.width, static_cast<long long>(y) + c.height);
     return 100.0f * static_cast<float>(B) + static_cast<float>(M) + 10000.0f * static_cast<float>(std::llabs(A0 - A1)) +
-           static_cast<float>(c.width + demand) / static_cast<float>(s.xhigh + 1 - s.xlow);
+           static_cast<float>(static_cast<long long>(c.width) + demand) /
+               static_cast<float>(static_cast<long long>(s.xhigh) + 1 - s.xlow);
 }
 
 void Placement::resetSubRow() {
@@ -88,7 +91,7 @@ void Placement::legalizeCell(placeCell& c, std::vector<SubRow*>& candidates, flo
                              int& bestX) {
     for (SubRow* s : candidates) {
         if (static_cast<long long>(s->demandX) + c.width > static_cast<long long>(s->xhigh) - s->xlow) continue;
-        if (static_cast<float>(std::abs(s->ylow - c.ylow)) > bestCost) continue;
+        if (static_cast<float>(std::llabs(static_cast<long long>(s->ylow) - c.ylow)) > bestCost) continue;
         const float cost = tryPlaceCell(c, *s);
         if (cost < bestCost) {
             best = s;
@@ -109,7 +112,7 @@ float Placement::tryPlaceCell(placeCell& c, SubRow& s) {
     if (!s.clusters.empty() && c.xlow <= s.clusters.back().end) {
         Cluster L = s.clusters.back();
         s.trialBase -= 1;
-        const int t = c.xlow - (L.end - L.x);
+        const long long t = c.xlow - (L.end - L.x);
         L.last = p;
         const double wScaled = std::ldexp(static_cast<double>(w), -L.scale);
         const double qw = static_cast<double>(static_cast<float>(t) * static_cast<float>(w));
@@ -122,7 +125,7 @@ float Placement::tryPlaceCell(placeCell& c, SubRow& s) {
         Cluster n;
         n.first = n.last = p;
         n.x = c.xlow;
-        n.end = c.xlow + c.width;
+        n.end = static_cast<long long>(c.xlow) + c.width;
         n.e = w;
         n.q = static_cast<double>(static_cast<float>(c.xlow) * static_cast<float>(w));
         s.trialClusters.push_back(n);
@@ -140,13 +143,14 @@ float Placement::collapse(placeCell& c, SubRow& s) {
     std::vector<Cluster>& tc = s.trialClusters;
     for (;;) {
         Cluster& K = tc.back();
-        const int width = K.end - K.x;
-        const double wish = K.q / K.e + 0.5;
-        int x = K.x;
-        if (std::isfinite(wish)) x = static_cast<int>(std::max(-2.0e9, std::min(2.0e9, wish)));
+        const long long width = K.end - K.x;
+        // The nearest whole position: rounded down from x + 0.5, negative positions too.
+        const double wish = std::floor(K.q / K.e + 0.5);
+        long long x = K.x;
+        if (std::isfinite(wish)) x = static_cast<long long>(std::max(-4.0e9, std::min(4.0e9, wish)));
         if (x < s.xlow)
             x = s.xlow;
-        else if (static_cast<long long>(x) + width > s.xhigh)
+        else if (x + width > s.xhigh)
             x = s.xhigh - width;
         K.x = x;
         K.end = x + width;
@@ -161,8 +165,8 @@ float Placement::collapse(placeCell& c, SubRow& s) {
         }
         Cluster& P = tc[tc.size() - 2];
         Cluster& Kc = tc.back();
-        const int E = P.end;
-        const int kx = Kc.x;
+        const long long E = P.end;
+        const long long kx = Kc.x;
         toScale(P, Kc);
         P.end = E + width;
         P.e = P.e + Kc.e;
@@ -175,12 +179,12 @@ float Placement::collapse(placeCell& c, SubRow& s) {
     // The last cluster holds every cell that may have moved.
     const Cluster& K = tc.back();
     float cost = 0.0f;
-    int x = K.x;
+    long long x = K.x;
     for (int i = K.first; i <= K.last; ++i) {
         placeCell& m = cells[s.cells[i]];
-        m.trialX = x;
+        m.trialX = static_cast<int>(x);
         const float stored = m.index == c.index ? 0.0f : m.legalCost;
-        cost += std::max(0.0f, cellCost(m, x, s.ylow, s.demandX, s) - stored);
+        cost += std::max(0.0f, cellCost(m, m.trialX, s.ylow, s.demandX, s) - stored);
         x += m.width;
     }
     return cost;
@@ -209,6 +213,8 @@ void Placement::legalizeAllCell() {
     }
 
     std::vector<SubRow*>& cand = candidateScratch_;
+    // Whether a cell found a spot: kept apart from its coordinates, which may take any value.
+    placed_.assign(cells.size(), 0);
     for (int ci : work) {
         placeCell& c = cells[ci];
         float bestCost = 1e19f;
@@ -230,6 +236,7 @@ void Placement::legalizeAllCell() {
             if (r >= rMax) break;
         }
         if (best == nullptr) continue;  // reported by the statistics below
+        placed_[ci] = 1;
 
         // Commit: the sub-row's trial clusters still hold this cell's trial
         // (each sub-row is tried once per cell).
@@ -240,16 +247,17 @@ void Placement::legalizeAllCell() {
         if (best->demandX > best->xhigh - best->xlow) printf("ERROR %s %d\n", "Placement", 1140);
         c.legY = best->ylow;
         const Cluster& last = best->clusters.back();
-        int x = last.x;
+        long long x = last.x;
         for (int i = last.first; i <= last.last; ++i) {
             placeCell& m = cells[best->cells[i]];
-            m.legX = m.trialX = x;
-            m.legalCost = cellCost(m, x, best->ylow, best->demandX, *best);
-            if (x < best->xlow || static_cast<long long>(x) + m.width > best->xhigh) {
-                printf("ERROR %s %d  index=%d  lastCl.first=%d  legX=%d legY=%d width=%d  xlow=%d xTop=%d ylow=%d\n",
+            if (x < best->xlow || x + m.width > best->xhigh) {
+                printf("ERROR %s %d  index=%d  lastCl.first=%lld  legX=%lld legY=%d width=%d  xlow=%d xTop=%d "
+                       "ylow=%d\n",
                        "Placement", 1164, m.index, last.x, x, m.legY, m.width, best->xlow, best->xhigh, best->ylow);
                 exit(1);
             }
+            m.legX = m.trialX = static_cast<int>(x);
+            m.legalCost = cellCost(m, m.legX, best->ylow, best->demandX, *best);
             x += m.width;
         }
     }
@@ -258,7 +266,7 @@ void Placement::legalizeAllCell() {
     long long maxBinMove = 0, sumBinMove = 0;
     for (size_t i = 0; i < work.size(); ++i) {
         const placeCell& c = cells[work[i]];
-        if (c.legX == -1 || c.legY == -1) {
+        if (!placed_[work[i]]) {
             printf("i=%d  index=%d  xlow=%d  ylow=%d  legX=%d  legY=%d\n", static_cast<int>(i), c.index, c.xlow, c.ylow,
                    c.legX, c.legY);
             fflush(stdout);
@@ -299,7 +307,7 @@ void Placement::checkCellinRow() {
                 placeCell& c = cells[s.cells[k]];
                 if (k + 1 < s.cells.size()) {
                     const placeCell& nx = cells[s.cells[k + 1]];
-                    if (nx.legX < c.legX + c.width) {
+                    if (nx.legX < static_cast<long long>(c.legX) + c.width) {
                         printf("ERROR %s %d\n", "Placement", 994);
                         exit(1);
                     }

@@ -17,8 +17,10 @@
 struct Cluster {
     int first = 0;  // position of its first cell in the sub-row's cell list
     int last = 0;   // position of its last cell
-    int x = 0;      // left end
-    int end = 0;    // right end
+    // Left and right end; wide because a trial cluster may reach past the sub-row
+    // (and the int range) until it is collapsed back inside.
+    long long x = 0;
+    long long end = 0;
     double e = 0.0; // weight sum
     double q = 0.0; // weighted target sum
     int scale = 0;  // binary exponent shared by e and q
@@ -51,8 +53,8 @@ struct SubRow {
 
 // One placement bin; bin (x, y) is G-cell (x, y).
 struct Bin {
-    int placeableArea = 0;  // area of the sub-rows inside the bin
-    int placedArea = 0;     // area of movable cells inside the bin
+    long long placeableArea = 0;  // area of the sub-rows inside the bin
+    long long placedArea = 0;     // area of movable cells inside the bin
     int history = 0;
     int macroBlockage = 0;
     double blockedCapacity = 0.0;  // routing tracks blocked by fixed cells, all layers
@@ -80,8 +82,8 @@ public:
     // Per cell: the connections of the current decomposition that end on it.
     std::vector<std::vector<TwoPin*>> cellTwoPins;
     std::vector<int> layerCap;      // per routing layer, tracks
-    int xTop = 0;
-    int yTop = 0;
+    long long xTop = 0;  // right and top ends of the bin grid
+    long long yTop = 0;
     int binH = 0;
     int binW = 0;
     int originX = 0;
@@ -102,6 +104,12 @@ public:
     std::vector<int> virtualDemandH;
     std::vector<int> virtualDemandV;
     double virtualDemandScale = 0.0;
+    // The router's 2D usage before any net was routed (capacity adjustments and
+    // the block-aware model), flat like its usage; empty when not taken. When
+    // the virtual demand of an edge changes, the re-placement loop counts the
+    // edge's overflow again above it, as commit and rip-up count it.
+    std::vector<int> baseUsageH;
+    std::vector<int> baseUsageV;
 
     void resizeVirtualDemand(int X, int Y) {
         vdX = X;
@@ -113,24 +121,24 @@ public:
     int vdV(int x, int y) const { return virtualDemandV[static_cast<std::size_t>(x) * vdY + y]; }
 
     // Bin column / row of a point, clipped to the grid.
-    int binCol(int px) const {
-        const int c = (px - originX) / binW;
-        return c < 0 ? 0 : (c >= binX ? binX - 1 : c);
+    int binCol(long long px) const {
+        const long long c = (px - originX) / binW;
+        return c < 0 ? 0 : (c >= binX ? binX - 1 : static_cast<int>(c));
     }
-    int binRow(int py) const {
-        const int r = (py - originY) / binH;
-        return r < 0 ? 0 : (r >= binY ? binY - 1 : r);
+    int binRow(long long py) const {
+        const long long r = (py - originY) / binH;
+        return r < 0 ? 0 : (r >= binY ? binY - 1 : static_cast<int>(r));
     }
     // Bin range of [x1, x2) x [y1, y2), clipped to the grid; empty when lo > hi.
-    void binRange(int x1, int y1, int x2, int y2, int& c1, int& r1, int& c2, int& r2) const;
+    void binRange(long long x1, long long y1, long long x2, long long y2, int& c1, int& r1, int& c2, int& r2) const;
     // Overlap area of [x1, x2) x [y1, y2) with bin (bx, by), 0 when apart.
-    long long binOverlap(int bx, int by, int x1, int y1, int x2, int y2) const;
+    long long binOverlap(int bx, int by, long long x1, long long y1, long long x2, long long y2) const;
 
     // ---- set-up -------------------------------------------------------------------
     void initial(std::vector<placeCell>& cells, std::vector<Row>& rows, std::vector<int>& layerCap, int X, int Y,
                  int layerCount, int originX, int originY, int binWidth, int binHeight, double scale, int margin);
     void initialSubRow(int margin);
-    void cutRow(int x1, int y1, int x2, int y2, Row& row);
+    void cutRow(long long x1, long long y1, long long x2, long long y2, Row& row);
     void initialSubRowinBin();
     void initialRowCap();
     void insertMacro(int cell, int type);
@@ -138,13 +146,13 @@ public:
     // ---- bin updates --------------------------------------------------------------
     void insertBin(int cell, int x, int y);
     void ripupBin(int cell);
-    void placeRec(int x1, int y1, int x2, int y2, int sign);
+    void placeRec(long long x1, long long y1, long long x2, long long y2, int sign);
     int updateHistory();
     void resetHistory();
     int showPlaceInfo();
 
     // ---- density cost and virtual demand -------------------------------------------
-    float binDesCost(int x, int y, int area);
+    float binDesCost(int x, int y, long long area);
     void updateVirtualDemandHor(int x, int y);
     void updateVirtualDemandVer(int x, int y);
     void initVirtualDem();
@@ -185,10 +193,11 @@ public:
     std::vector<int> localRowSlot;  // scratch of buildLocalRow
 
 private:
-    int rowOverlapY(int y1, int y2, const Row& row) const;
+    long long rowOverlapY(long long y1, long long y2, const Row& row) const;
     float cellCost(const placeCell& c, int x, int y, int demand, const SubRow& s) const;
     std::vector<SubRow*> candidateScratch_;
     std::vector<int> workList_;
+    std::vector<unsigned char> placed_;  // per cell: the last legalization found it a spot
 };
 
 // Legalization order: smaller x first, on equal x the larger key first.

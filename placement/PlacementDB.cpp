@@ -7,10 +7,11 @@
 
 #include "placement/Placement.h"
 
-void Placement::binRange(int x1, int y1, int x2, int y2, int& c1, int& r1, int& c2, int& r2) const {
+void Placement::binRange(long long x1, long long y1, long long x2, long long y2, int& c1, int& r1, int& c2,
+                         int& r2) const {
     // A rectangle ending exactly on a bin boundary does not touch the next bin.
-    const long long dx2 = static_cast<long long>(x2) - originX;
-    const long long dy2 = static_cast<long long>(y2) - originY;
+    const long long dx2 = x2 - originX;
+    const long long dy2 = y2 - originY;
     long long hc = dx2 / binW;
     if (dx2 % binW == 0) --hc;
     long long hr = dy2 / binH;
@@ -23,7 +24,7 @@ void Placement::binRange(int x1, int y1, int x2, int y2, int& c1, int& r1, int& 
     if (y2 <= y1) r2 = r1 - 1;
 }
 
-long long Placement::binOverlap(int bx, int by, int x1, int y1, int x2, int y2) const {
+long long Placement::binOverlap(int bx, int by, long long x1, long long y1, long long x2, long long y2) const {
     const long long left = static_cast<long long>(originX) + static_cast<long long>(bx) * binW;
     const long long bottom = static_cast<long long>(originY) + static_cast<long long>(by) * binH;
     const long long w = std::min<long long>(left + binW, x2) - std::max<long long>(left, x1);
@@ -47,8 +48,8 @@ void Placement::initial(std::vector<placeCell>& cellsIn, std::vector<Row>& rowsI
     virtualDemandScale = scale;
     binX = X;
     binY = Y;
-    xTop = originX + binW * X;
-    yTop = originY + binH * Y;
+    xTop = originX + static_cast<long long>(binW) * X;
+    yTop = originY + static_cast<long long>(binH) * Y;
     countHistory = false;
     movableCount = 0;
     cells = cellsIn;
@@ -107,8 +108,8 @@ void Placement::initial(std::vector<placeCell>& cellsIn, std::vector<Row>& rowsI
     printf("DesignUtil=%.2lf  DesignDen=%.2lf\n", static_cast<double>(util), static_cast<double>(den));
 }
 
-int Placement::rowOverlapY(int y1, int y2, const Row& row) const {
-    return std::min(y2, row.y + row.height) - std::max(y1, row.y);
+long long Placement::rowOverlapY(long long y1, long long y2, const Row& row) const {
+    return std::min<long long>(y2, static_cast<long long>(row.y) + row.height) - std::max<long long>(y1, row.y);
 }
 
 void Placement::initialSubRow(int m) {
@@ -132,32 +133,35 @@ void Placement::initialSubRow(int m) {
     for (size_t ci = 0; ci < cells.size(); ++ci) {
         const placeCell& c = cells[ci];
         if (c.type != 1) continue;
-        const int ex1 = c.xlow - m, ex2 = c.xlow + c.width + m;
-        const int ey1 = c.ylow - m, ey2 = c.ylow + c.height + m;
+        const long long ex1 = static_cast<long long>(c.xlow) - m, ex2 = static_cast<long long>(c.xlow) + c.width + m;
+        const long long ey1 = static_cast<long long>(c.ylow) - m, ey2 = static_cast<long long>(c.ylow) + c.height + m;
         // Candidate rows: bottom in (ey1 - maxRowH, ey2), in original row order.
         auto lo = std::lower_bound(byY.begin(), byY.end(), ey1 - maxRowH,
-                                   [&](int r, int v) { return rows[r].y <= v; });
+                                   [&](int r, long long v) { return rows[r].y <= v; });
         hit.clear();
         for (auto it = lo; it != byY.end() && rows[*it].y < ey2; ++it) hit.push_back(*it);
         std::sort(hit.begin(), hit.end());
         for (int ri : hit) {
             Row& row = rows[ri];
             if (rowOverlapY(ey1, ey2, row) < 1) continue;
-            if (!(ex1 < row.x + row.numSites && ex2 > row.x)) continue;
+            if (!(ex1 < static_cast<long long>(row.x) + row.numSites && ex2 > row.x)) continue;
             if (c.shapes.empty()) {
                 cutRow(ex1, ey1, ex2, ey2, row);
             } else {
-                for (const shape& sh : c.shapes) cutRow(sh.x - m, sh.y - m, sh.x + sh.w + m, sh.y + sh.h + m, row);
+                for (const shape& sh : c.shapes)
+                    cutRow(static_cast<long long>(sh.x) - m, static_cast<long long>(sh.y) - m,
+                           static_cast<long long>(sh.x) + sh.w + m, static_cast<long long>(sh.y) + sh.h + m, row);
             }
         }
     }
 }
 
-void Placement::cutRow(int x1, int y1, int x2, int y2, Row& row) {
+void Placement::cutRow(long long x1, long long y1, long long x2, long long y2, Row& row) {
+    // The new ends below lie strictly inside the sub-row, so they fit its int fields.
     std::vector<SubRow*>& list = row.subRows;
     for (size_t i = 0; i < list.size();) {
         SubRow& s = *list[i];
-        if (std::min(y2, s.yhigh) - std::max(y1, s.ylow) < 1) {
+        if (std::min<long long>(y2, s.yhigh) - std::max<long long>(y1, s.ylow) < 1) {
             ++i;
             continue;
         }
@@ -166,19 +170,19 @@ void Placement::cutRow(int x1, int y1, int x2, int y2, Row& row) {
             continue;
         }
         if (s.xlow < x2 && s.xlow >= x1) {  // left end inside
-            s.xlow = x2;
+            s.xlow = static_cast<int>(x2);
             return;
         }
         if (s.xhigh <= x2 && s.xhigh > x1) {  // right end inside
-            s.xhigh = x1;
+            s.xhigh = static_cast<int>(x1);
             ++i;
             continue;
         }
         if (s.xhigh > x2 && s.xlow < x1) {  // blockage inside
             subRowPool.push_back(s);
             SubRow& left = subRowPool.back();
-            left.xhigh = x1;
-            s.xlow = x2;
+            left.xhigh = static_cast<int>(x1);
+            s.xlow = static_cast<int>(x2);
             list.insert(list.begin() + static_cast<long>(i), &left);
             return;
         }
@@ -207,7 +211,7 @@ void Placement::initialRowCap() {
             binRange(s->xlow, s->ylow, s->xhigh, s->yhigh, c1, r1, c2, r2);
             for (int x = c1; x <= c2; ++x)
                 for (int y = r1; y <= r2; ++y)
-                    bin(x, y).placeableArea += static_cast<int>(binOverlap(x, y, s->xlow, s->ylow, s->xhigh, s->yhigh));
+                    bin(x, y).placeableArea += binOverlap(x, y, s->xlow, s->ylow, s->xhigh, s->yhigh);
             subRowCap += static_cast<long long>(s->xhigh - s->xlow) * (s->yhigh - s->ylow);
         }
     }
@@ -220,7 +224,7 @@ void Placement::insertMacro(int cell, int type) {
     placeCell& c = cells[cell];
     if (type == 1 && !c.blockedLayers.empty()) {
         const double binArea = static_cast<double>(binW) * binH;
-        auto block = [&](int x1, int y1, int x2, int y2) {
+        auto block = [&](long long x1, long long y1, long long x2, long long y2) {
             int c1, r1, c2, r2;
             binRange(x1, y1, x2, y2, c1, r1, c2, r2);
             for (int x = c1; x <= c2; ++x)
@@ -235,10 +239,13 @@ void Placement::insertMacro(int cell, int type) {
                 }
         };
         if (c.shapes.empty()) {
-            block(c.xlow, c.ylow, c.xlow + c.width, c.ylow + c.height);
+            block(c.xlow, c.ylow, static_cast<long long>(c.xlow) + c.width, static_cast<long long>(c.ylow) + c.height);
         } else {
-            for (const shape& s : c.shapes) block(s.x, s.y, s.x + s.w, s.y + s.h);
+            for (const shape& s : c.shapes)
+                block(s.x, s.y, static_cast<long long>(s.x) + s.w, static_cast<long long>(s.y) + s.h);
         }
     }
-    for (const pinLocate& p : c.pins) bin(binCol(c.xlow + p.xOffset), binRow(c.ylow + p.yOffset)).pinCount += 1;
+    for (const pinLocate& p : c.pins)
+        bin(binCol(static_cast<long long>(c.xlow) + p.xOffset), binRow(static_cast<long long>(c.ylow) + p.yOffset))
+            .pinCount += 1;
 }

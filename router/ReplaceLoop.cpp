@@ -36,11 +36,11 @@ bool GlobalRouter::chooseTile(placeCell& c, const BoundingBox& box, float baseCo
     Placement& p = placement;
     float best = 1e18f;
     bool found = false;
-    const int area = c.width * c.height;
+    const long long area = static_cast<long long>(c.width) * c.height;
     for (int i = box.lower.x; i <= box.upper.x; ++i) {
-        if (p.originX + p.binW * i + c.width > p.xTop) continue;
+        if (p.originX + static_cast<long long>(p.binW) * i + c.width > p.xTop) continue;
         for (int j = box.lower.y; j <= box.upper.y; ++j) {
-            if (p.originY + p.binH * j + c.height > p.yTop) continue;
+            if (p.originY + static_cast<long long>(p.binH) * j + c.height > p.yTop) continue;
             float& acc = accMap[xyIdx(i, j)];
             const float cost = acc + p.binDesCost(i, j, area) * baseCost;
             acc = cost;
@@ -100,8 +100,8 @@ void GlobalRouter::place_and_route(std::vector<Net>& nets, std::vector<Order>& o
         for (int idx : movable) {
             placeCell& c = p.cells[idx];
             std::vector<TwoPin*>& list = p.cellTwoPins[idx];
-            const int tx = (c.xlow - p.originX) / p.binW;
-            const int ty = (c.ylow - p.originY) / p.binH;
+            const int tx = static_cast<int>((static_cast<long long>(c.xlow) - p.originX) / p.binW);
+            const int ty = static_cast<int>((static_cast<long long>(c.ylow) - p.originY) / p.binH);
             BoundingBox box;
             box.lower = Point(std::max(tx - 5, 0), std::max(ty - 5, 0), 0);
             box.upper = Point(std::min(tx + 5, X - 1), std::min(ty + 5, Y - 1), 0);
@@ -132,8 +132,8 @@ void GlobalRouter::place_and_route(std::vector<Net>& nets, std::vector<Order>& o
             int bestCol = tx, bestRow = ty;
             int newX = oldX, newY = oldY;
             if (chooseTile(c, box, base, accMap, bestCol, bestRow)) {
-                newX = p.originX + p.binW * bestCol;
-                newY = p.originY + p.binH * bestRow;
+                newX = static_cast<int>(p.originX + static_cast<long long>(p.binW) * bestCol);
+                newY = static_cast<int>(p.originY + static_cast<long long>(p.binH) * bestRow);
                 if (bestCol == tx && bestRow == ty) {
                     ++c.stay;
                 } else {

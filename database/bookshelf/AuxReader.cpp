@@ -30,6 +30,8 @@ std::vector<std::string> readAuxFileNames(const char* auxName) {
 void Input_DAC(const char* auxName, NetDB& db, parameterSet& settings) {
     const std::vector<std::string> files = readAuxFileNames(auxName);
     printf("read %s\n", auxName);
+    db.nodesFile = files[0];
+    db.sclFile = files[4];
     db.objectCount = read_node_file(files[0].c_str(), db.cells);
     read_shape_file(files[5].c_str(), db.cells);
     read_route_file(files[6].c_str(), db.cells, db, settings.Optimization_3D_Iteration != 0);

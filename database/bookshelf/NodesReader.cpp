@@ -71,6 +71,7 @@ int read_node_file(const char* fileName, std::vector<placeCell>& cells) {
             placeCell& cell = cells[static_cast<size_t>(i)];
             cell.id = i;
             cell.index = i;
+            cell.line = sc.line();
             cell.width = sc.needInt("the width of an object");
             cell.height = sc.needInt("the height of an object");
             if (cell.width < 0 || cell.height < 0) sc.fail("an object cannot have a negative width or height");

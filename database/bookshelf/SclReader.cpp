@@ -34,9 +34,11 @@ void read_scl_file(const char* fileName, NetDB& db) {
             sc.need("the Sitewidth entry");
             sc.need("the colon after Sitewidth");
             row.siteWidth = sc.needInt("the site width");
+            row.siteWidthLine = sc.line();
             sc.need("the Sitespacing entry");
             sc.need("the colon after Sitespacing");
             row.siteSpacing = sc.needInt("the site spacing");
+            row.siteSpacingLine = sc.line();
             for (int k = 0; k < 8; ++k) sc.need("the Siteorient, Sitesymmetry and SubrowOrigin entries");
             row.x = sc.needInt("the row's SubrowOrigin");
             sc.need("the NumSites entry");

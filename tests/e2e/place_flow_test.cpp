@@ -7,11 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 
+#include "app/PlacementFlows.h"
+#include "database/bookshelf/Bookshelf.h"
+#include "router/GlobalRouter.h"
 #include "tests/common/RunFolder.h"
 
 namespace {
@@ -132,6 +137,46 @@ TEST_F(PlaceFlow, DetailedPlacementKeepsCellsInTheirBinsAndShortensWires) {
     EXPECT_EQ(leftBin, 0);
     // Every pass of every round reports a non-negative improvement.
     EXPECT_EQ(console.find("impr=-"), std::string::npos);
+}
+
+// The loop's overflow count, recounted after the run: every routed unit of
+// usage above capacity - virtual demand, over the usage the grid starts with
+// (the capacity adjustments). Cells moving change the virtual demand on the way.
+TEST_F(PlaceFlow, ReplacementLoopCountsOverflowUnderTheVirtualDemandOfTheMovedCells) {
+    ASSERT_NO_FATAL_FAILURE(prepare(23, 2500));
+    NetDB db;
+    parameterSet set;
+    testing::internal::CaptureStdout();
+    setDefaultParameter(db, set, true);
+    set.Via_Cost = 1;
+    set.Pin_Blockage_Factor = 0.5;
+    set.Rounds_Per_Iteration = 2;
+    set.Local_Detailed_Placement = 0;
+    Input_DAC((dir + "/design.aux").c_str(), db, set);
+    read_place_file((dir + "/legal.pl").c_str(), db);
+    build_netlist_set(db, set, db.cells);
+    auto makeRouter = [&] {
+        return std::make_unique<GlobalRouter>(db.gridX, db.gridY, db.layerNum, db.totalHorizontalTracks,
+                                              db.totalVerticalTracks, db.hTracks, db.vTracks, db.pitch);
+    };
+    std::unique_ptr<GlobalRouter> router = makeRouter(), start = makeRouter();
+    controlGR control;
+    control.verbose = true;
+    main_movable_router(db, set, (dir + "/out.pl").c_str(), *router, control, false, false);
+    start->initial2DGraph(db.adjLocate, db.adjCapacity);
+    const std::string console = testing::internal::GetCapturedStdout();
+    ASSERT_NE(console.find("Round=1  time="), std::string::npos);
+
+    long long overflow = 0;
+    for (int kind = 0; kind < 2; ++kind)
+        for (int x = 0; x < router->X - (kind == 1); ++x)
+            for (int y = 0; y < router->Y - (kind == 0); ++y) {
+                const long long v = router->virtualDemand(kind, x, y), cap = router->cap2D(kind);
+                overflow += std::max(router->usage2D(kind, x, y) + v - cap, 0LL) -
+                            std::max(start->usage2D(kind, x, y) + v - cap, 0LL);
+            }
+    EXPECT_GT(overflow, 0);
+    EXPECT_EQ(router->totalOF, overflow);
 }
 
 }  // namespace

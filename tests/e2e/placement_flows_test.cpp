@@ -1,14 +1,19 @@
 // End-to-end LEGAL and TWOPIN runs on generated Bookshelf sets (macros, some
 // L-shaped, fixed cells, NI terminals), checked by our independent checkers:
 // every legalized .pl passes place_check with no violation, and every two-pin
-// dump passes twopin_check.
+// dump passes twopin_check. Hand-written sets: what the placing modes refuse,
+// and rows and areas at the edges of the number range.
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <regex>
 #include <string>
+#include <utility>
 
 #include "tests/common/RunFolder.h"
+#include "tests/common/SmallBookshelfSet.h"
 
 namespace {
 
@@ -74,6 +79,113 @@ TEST_P(PlacementFlows, TwoPinDumpJoinsEveryPin) {
     EXPECT_GT(labelValue(chk.out, "nets"), 0);
     // The spanning trees are the ones whose length the run reported.
     EXPECT_EQ(labelValue(chk.out, "tree length"), std::stoll(m[1]));
+}
+
+// The small hand-written set with one line of one of its files replaced.
+class PlacingModes : public RunFolder<> {
+protected:
+    void edit(const std::string& file, const std::string& from, const std::string& to) {
+        std::string text = readWholeFile(dir + "/" + file);
+        const size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        writeTextFile(dir + "/" + file, text.replace(at, from.size(), to));
+    }
+};
+
+TEST_F(PlacingModes, DesignsThatCannotBePlacedAreRefusedBeforeAnyWork) {
+    const struct {
+        const char* file;
+        const char* from;  // its first occurrence is replaced
+        const char* to;
+        bool twoPin;          // TWOPIN refuses it too: it builds the rows but legalizes nothing
+        std::string message;  // the line on standard error
+    } cases[] = {
+        {"s.scl", "Sitewidth : 1", "Sitewidth : 2", true,
+         "s.scl:8: the row's Sitewidth is 2; placement takes a site as one database unit and needs Sitewidth 1 and "
+         "Sitespacing 1\n"},
+        {"s.scl", "Sitespacing : 1", "Sitespacing : 0", true, "s.scl:9: the row's Sitespacing is 0; "},
+        {"s.nodes", "o5 4 12", "o5 4 24", true,
+         "s.nodes:10: movable object o5 is 24 high and the rows are 12 high; placement keeps each cell within one row\n"},
+        {"s.nodes", "o2 6 12", "o2 81 12", false,
+         "s.nodes:7: movable object o2 is 81 wide and cannot be legalized: the widest free row segment is 80\n"},
+        {"s.nodes", "4 12\n  o1 4 12\n  o2 6 12\n  o3 10 24 terminal\n  o4 10 12 terminal\n  o5 4",
+         "80 12\n  o1 80 12\n  o2 80 12\n  o3 10 24 terminal\n  o4 10 12 terminal\n  o5 80", false,
+         "ERROR: the movable cells cannot be legalized: their area of 3840 exceeds the 3540 of free row area\n"},
+    };
+    writeTextFile(dir + "/p.set", "Via_Cost = 1\nMaze_Routing_Timeout = 60\nPin_Blockage_Factor = 0.5\nBlockage_Expanding = 0\n");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.to);
+        writeSmallBookshelfSet(dir + "/");
+        ASSERT_NO_FATAL_FAILURE(edit(c.file, c.from, c.to));
+        for (const char* mode : {"LEGAL", "PLACE", "TWOPIN"}) {
+            std::remove((dir + "/out").c_str());
+            const CommandResult r = runHere(std::string(mode) + " s.aux s.pl p.set out");
+            if (std::string(mode) == "TWOPIN" && !c.twoPin) {
+                EXPECT_EQ(r.status, 0) << r.err;
+                continue;
+            }
+            EXPECT_EQ(r.status, 1) << mode;
+            EXPECT_EQ(r.err.rfind(c.message, 0), 0u) << mode << "\n" << r.err;
+            for (const char* work : {"block_expanding=", "BuildMovableTree", "totalMST", "Legalization:"})
+                EXPECT_EQ(r.out.find(work), std::string::npos) << mode << " " << work;
+            EXPECT_FALSE(std::ifstream(dir + "/out").good()) << mode;
+        }
+        // The routing modes do not place cells and read the same set.
+        if (std::string(c.file) == "s.scl") {
+            EXPECT_EQ(runHere("REGULAR s.aux s.pl p.set out 2").status, 0);
+        }
+    }
+}
+
+// Sets at the edges of the number range, through LEGAL and PLACE into place_check:
+// - the small set moved 40 units left, rows and die at negative x; o5, already
+//   legal at x = -2, stays there (its cluster wishes -1.5, rounded to -2, which
+//   must not read as "not placed");
+// - two cells of 100000 x 100000 on G-cells of that size, their net on a layer
+//   without horizontal tracks: areas beyond int in the bins, in the density cost
+//   of the re-placement loop and in the legalizer.
+TEST_F(PlacingModes, RowsAtNegativeXAndAreasBeyondIntArePlaced) {
+    writeSmallBookshelfSet(dir + "/");
+    ASSERT_NO_FATAL_FAILURE(edit("s.route", "GridOrigin : 0 0", "GridOrigin : -40 0"));
+    std::string scl = readWholeFile(dir + "/s.scl");
+    for (size_t at; (at = scl.find("SubrowOrigin : 0 ")) != std::string::npos;) scl.replace(at, 17, "SubrowOrigin : -40 ");
+    std::string big = "UCLA scl 1.0\nNumRows : 2\n";
+    for (const char* y : {"0", "100000"})
+        big += std::string("CoreRow Horizontal\n Coordinate : ") + y + "\n Height : 100000\n Sitewidth : 1\n"
+               " Sitespacing : 1\n Siteorient : N\n Sitesymmetry : Y\n SubrowOrigin : 0 NumSites : 500000\nEnd\n";
+    const std::pair<std::string, std::string> files[] = {
+        {"s.scl", scl},
+        {"s.shapes", "shapes 1.0\n\nNumNonRectangularNodes : 1\n\no3 : 2\n  Shape_0 0 0 10 12\n  Shape_1 0 12 5 12\n"},
+        {"s.pl", "UCLA pl 1.0\n\no0 -40 0 : N\no1 -33 0 : N\no2 -21 12 : N\no3 0 0 : N /FIXED\n"
+                 "o4 20 24 : N /FIXED\no5 -2 36 : N\np0 30 40 : N /FIXED\np1 30 40 : N /FIXED\n"},
+        {"b.aux", "RowBasedPlacement : b.nodes b.nets s.wts b.pl b.scl b.shapes b.route\n"},
+        {"b.nodes", "NumNodes : 3\nNumTerminals : 1\no0 100000 100000\no1 100000 100000\no2 100000 100000 terminal\n"},
+        {"b.nets", "NumNets : 1\nNumPins : 2\n\nNetDegree : 2 n0\n o0 O : 0.0 0.0\n o1 I : 0.0 0.0\n"},
+        {"b.pl", "UCLA pl 1.0\no0 0 0 : N\no1 200000 0 : N\no2 400000 100000 : N /FIXED\n"},
+        {"b.scl", big},
+        {"b.shapes", "NumNonRectangularNodes : 0\n"},
+        {"b.route", "Grid : 5 2 2\nVerticalCapacity : 0 20\nHorizontalCapacity : 1 0\nMinWireWidth : 1 1\n"
+                    "MinWireSpacing : 1 1\nViaSpacing : 0 0\nGridOrigin : 0 0\nTileSize : 100000 100000\n"
+                    "BlockagePorosity : 0\nNumNiTerminals : 0\nNumBlockageNodes : 0\n"},
+        {"p.set", "Via_Cost = 1\nMaze_Routing_Timeout = 60\nPin_Blockage_Factor = 0.5\nRounds_Per_Iteration = 2\n"},
+    };
+    for (const auto& f : files) writeTextFile(dir + "/" + f.first, f.second);
+    for (const char* set : {"s", "b"})
+        for (const char* mode : {"LEGAL", "PLACE"}) {
+            const std::string aux = std::string(set) + ".aux", pl = std::string(set) + ".pl";
+            const CommandResult r = runHere(std::string(mode) + " " + aux + " " + pl + " p.set out.pl");
+            ASSERT_EQ(r.status, 0) << mode << " " << set << "\n" << r.out << r.err;
+            EXPECT_EQ(r.out.find("ERROR"), std::string::npos) << r.out;
+            const CommandResult chk = runCommand(tools + "/place_check " + dir + "/" + aux + " " + dir + "/out.pl");
+            EXPECT_EQ(chk.status, 0) << mode << " " << set << "\n" << chk.out << chk.err;
+            const std::string placed = readWholeFile(dir + "/out.pl");
+            if (std::string(set) == "s" && std::string(mode) == "LEGAL") {
+                EXPECT_NE(placed.find("\no5 -2 36 : N\n"), std::string::npos) << placed;
+            }
+            if (std::string(set) == "b") {
+                EXPECT_NE(r.out.find("cellArea=20000000000  totalBinDem=20000000000\n"), std::string::npos);
+            }
+        }
 }
 
 INSTANTIATE_TEST_SUITE_P(Generated, PlacementFlows,
