@@ -146,6 +146,7 @@ TEST_P(Route3DKeeps, TheBestRoundIsWritten) {
     ASSERT_NE(round, std::string::npos);
     EXPECT_EQ(std::stoll(out.substr(out.find("totalOF=", round) + 8)), keptOF);
     EXPECT_LE(written, route("", "la.result").second);
-    if (bookshelf)
+    if (bookshelf) {
         EXPECT_NE(readWholeFile(dir + "/d.result").find("\nn505 505 0\n(96,240,1)-(96,240,2)\n"), std::string::npos);
+    }
 }
