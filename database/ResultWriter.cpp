@@ -34,20 +34,19 @@ void outputFile(const char* fileName, NetDB& db) {
 
     char plainName[16];
     for (const Net& net : db.nets) {
-        // A net whose pins share one G-cell is written only when its pins lie on
-        // several layers: the via stack that joins them.
+        // A net whose pins share one G-cell is written only when they lie on
+        // several layers, as the via stack that joins them.
+        const bool oneCell = net.twopin.empty() && net.pin2D.size() == 1;
         int stackLow = 0, stackHigh = 0;
-        if (net.twopin.empty() && net.pin2D.size() == 1 &&
-            (!pinLayerSpan(net, net.pin2D[0].x, net.pin2D[0].y, stackLow, stackHigh) || stackLow == stackHigh))
+        if (oneCell && !(pinLayerSpan(net, net.pin2D[0].x, net.pin2D[0].y, stackLow, stackHigh) &&
+                         stackLow < stackHigh))
             continue;
         snprintf(plainName, sizeof plainName, "n%d", net.id);
-        if (net.name.empty() || net.name == plainName)
-            fprintf(f, "n%d %d %d\n", net.id, net.id, 0);
-        else
-            fprintf(f, "%s %d %d\n", net.name.c_str(), net.id, 0);
-        if (net.twopin.empty() && net.pin2D.size() == 1) {
+        fprintf(f, "%s %d %d\n", net.name.empty() ? plainName : net.name.c_str(), net.id, 0);
+        if (oneCell) {
             const long long x = cornerX(net.pin2D[0].x), y = cornerY(net.pin2D[0].y);
-            for (int z = stackLow; z < stackHigh; ++z) fprintf(f, "(%lld,%lld,%d)-(%lld,%lld,%d)\n", x, y, z + 1, x, y, z + 2);
+            for (int z = stackLow; z < stackHigh; ++z)
+                fprintf(f, "(%lld,%lld,%d)-(%lld,%lld,%d)\n", x, y, z + 1, x, y, z + 2);
         }
         const int errorLine = net.twopin.size() == 1 ? 1938 : 1975;
         for (const TwoPin& tp : net.twopin) {
