@@ -5,9 +5,30 @@
 #include <string>
 
 #include "database/Parser.h"
+#include "database/PathOrder.h"
 #include "database/Timer.h"
 #include "layer_assignment/LA.h"
+#include "router/Best3D.h"
 #include "router/GlobalRouter.h"
+
+namespace {
+
+// A net whose pins share one G-cell on several layers has no connection; its
+// pins are joined by the via stack over their layers, which the result writer
+// writes for it. The stack is charged so that the report counts its vias.
+void commitSingleCellStacks(GlobalRouter& router, NetDB& db) {
+    std::vector<RPoint> stack;
+    for (Net& net : db.nets) {
+        if (net.pin2D.size() != 1 || !net.twopin.empty()) continue;
+        int lo = 0, hi = 0;
+        if (!pinLayerSpan(net, net.pin2D[0].x, net.pin2D[0].y, lo, hi)) continue;
+        stack.clear();
+        for (int z = lo; z < hi; ++z) stack.emplace_back(net.pin2D[0].x, net.pin2D[0].y, z, 2);
+        if (!stack.empty()) router.Route3DPath(stack, net);
+    }
+}
+
+}  // namespace
 
 void Route3D(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, Graph& graph, parameterSet&,
              controlGR& control) {
@@ -29,10 +50,16 @@ void Route3D(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, Graph&
         }
         tp->needRouting = false;
     }
+    Best3D best;
+    startBest3D(best, orders, router);
     router.costMode3D = 2;
     router.history3DMode = 1;
     router.initialFunc_3Dmap();
-    router.fastRouting3D(db.nets, orders, control);
+    router.fastRouting3D(db.nets, orders, control, &best);
+    restoreBest3D(best, router);
+    std::cout << "3D refinement keeps round " << best.round << ": total overflow " << router.totalOF << " (start "
+              << best.startOF << ", last round " << best.lastOF << ")" << std::endl;
+    commitSingleCellStacks(router, db);
 
     graph.reset(db);
     std::cout << "===================Start DP-based Layer Assignment with Negotiation Scheme==================="

@@ -8,6 +8,7 @@
 #include "database/AtomicOutput.h"
 #include "database/NetDB.h"
 #include "database/Parser.h"
+#include "database/PathOrder.h"
 
 namespace {
 
@@ -29,11 +30,26 @@ void outputFile(const char* fileName, NetDB& db) {
     const int X = db.gridX, Y = db.gridY, L = db.layerNum;
     // Net id that last wrote each step, [layer][y][x]; -1 for none.
     std::vector<Point_i> written(static_cast<size_t>(X) * Y * L, Point_i{-1, -1, -1});
-    auto cornerX = [&](int x) { return x * db.tileW + db.originX; };
-    auto cornerY = [&](int y) { return y * db.tileH + db.originY; };
+    // Corners in 64 bits: a far origin with wide G-cells passes the int range.
+    auto cornerX = [&](int x) { return static_cast<long long>(x) * db.tileW + db.originX; };
+    auto cornerY = [&](int y) { return static_cast<long long>(y) * db.tileH + db.originY; };
 
+    char plainName[16];
     for (const Net& net : db.nets) {
-        fprintf(f, "n%d %d %d\n", net.id, net.id, 0);
+        // A net whose pins share one G-cell is written only when they lie on
+        // several layers, as the via stack that joins them.
+        const bool oneCell = net.twopin.empty() && net.pin2D.size() == 1;
+        int stackLow = 0, stackHigh = 0;
+        if (oneCell && !(pinLayerSpan(net, net.pin2D[0].x, net.pin2D[0].y, stackLow, stackHigh) &&
+                         stackLow < stackHigh))
+            continue;
+        snprintf(plainName, sizeof plainName, "n%d", net.id);
+        fprintf(f, "%s %d %d\n", net.name.empty() ? plainName : net.name.c_str(), net.id, 0);
+        if (oneCell) {
+            const long long x = cornerX(net.pin2D[0].x), y = cornerY(net.pin2D[0].y);
+            for (int z = stackLow; z < stackHigh; ++z)
+                fprintf(f, "(%lld,%lld,%d)-(%lld,%lld,%d)\n", x, y, z + 1, x, y, z + 2);
+        }
         const int errorLine = net.twopin.size() == 1 ? 1938 : 1975;
         for (const TwoPin& tp : net.twopin) {
             for (const RPoint& s : tp.path) {
@@ -48,13 +64,13 @@ void outputFile(const char* fileName, NetDB& db) {
                 int& owner = s.hori == 1 ? mark.horizontal : s.hori == 0 ? mark.vertical : mark.via;
                 if (owner == net.id) continue;
                 owner = net.id;
-                const int x1 = cornerX(s.x), y1 = cornerY(s.y);
+                const long long x1 = cornerX(s.x), y1 = cornerY(s.y);
                 if (s.hori == 1)
-                    fprintf(f, "(%d,%d,%d)-(%d,%d,%d)\n", x1, y1, s.z + 1, cornerX(s.x + 1), y1, s.z + 1);
+                    fprintf(f, "(%lld,%lld,%d)-(%lld,%lld,%d)\n", x1, y1, s.z + 1, cornerX(s.x + 1), y1, s.z + 1);
                 else if (s.hori == 0)
-                    fprintf(f, "(%d,%d,%d)-(%d,%d,%d)\n", x1, y1, s.z + 1, x1, cornerY(s.y + 1), s.z + 1);
+                    fprintf(f, "(%lld,%lld,%d)-(%lld,%lld,%d)\n", x1, y1, s.z + 1, x1, cornerY(s.y + 1), s.z + 1);
                 else
-                    fprintf(f, "(%d,%d,%d)-(%d,%d,%d)\n", x1, y1, s.z + 1, x1, y1, s.z + 2);
+                    fprintf(f, "(%lld,%lld,%d)-(%lld,%lld,%d)\n", x1, y1, s.z + 1, x1, y1, s.z + 2);
             }
         }
         fprintf(f, "!\n");

@@ -38,8 +38,9 @@ void Graph::output3Dresult(const char* fileName) {
         runStamp[d].assign(cells, -1);
         runEdge[d].assign(cells, -1);
     }
-    auto px = [&](int gx) { return llx + gx * tileWidth; };
-    auto py = [&](int gy) { return lly + gy * tileHeight; };
+    // Corners in 64 bits: a far origin with wide G-cells passes the int range.
+    auto px = [&](int gx) { return llx + static_cast<long long>(gx) * tileWidth; };
+    auto py = [&](int gy) { return lly + static_cast<long long>(gy) * tileHeight; };
 
     for (size_t k = 0; k < nets.size(); ++k) {
         const net& n = nets[k];
@@ -90,11 +91,11 @@ void Graph::output3Dresult(const char* fileName) {
         }
         for (const line& r : runLines) {
             if (r.dir == 0)
-                fprintf(f, "(%d,%d,%d)-(%d,%d,%d)\n", px(r.x), py(r.y), r.layer + 1, px(r.x), py(r.y + r.length),
-                        r.layer + 1);
+                fprintf(f, "(%lld,%lld,%d)-(%lld,%lld,%d)\n", px(r.x), py(r.y), r.layer + 1, px(r.x),
+                        py(r.y + r.length), r.layer + 1);
             else
-                fprintf(f, "(%d,%d,%d)-(%d,%d,%d)\n", px(r.x), py(r.y), r.layer + 1, px(r.x + r.length), py(r.y),
-                        r.layer + 1);
+                fprintf(f, "(%lld,%lld,%d)-(%lld,%lld,%d)\n", px(r.x), py(r.y), r.layer + 1, px(r.x + r.length),
+                        py(r.y), r.layer + 1);
         }
 
         const int nodeCount = static_cast<int>(n.nodes.size());
@@ -114,7 +115,8 @@ void Graph::output3Dresult(const char* fileName) {
                 lo = std::min(lo, l);
                 hi = std::max(hi, l);
             }
-            if (hi > lo) fprintf(f, "(%d,%d,%d)-(%d,%d,%d)\n", px(v.x), py(v.y), lo + 1, px(v.x), py(v.y), hi + 1);
+            if (hi > lo)
+                fprintf(f, "(%lld,%lld,%d)-(%lld,%lld,%d)\n", px(v.x), py(v.y), lo + 1, px(v.x), py(v.y), hi + 1);
         }
         fprintf(f, "!\n");
     }

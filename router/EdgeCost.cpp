@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 #include "router/GlobalRouter.h"
 
@@ -75,6 +76,10 @@ float GlobalRouter::NewCost(int x, int y, int kind) {
 
 float GlobalRouter::cost3D(int x, int y, int z, int kind) {
     if (kind == 2) return static_cast<float>(viaCost) * costScale * 75.0f;
+    // A layer without tracks in the step's direction cannot carry the step at
+    // any price; the vias of its column still lead to the layers that can.
+    const std::vector<int>& tracks = kind == 1 ? hCapPerLayer : vCapPerLayer;
+    if (z >= static_cast<int>(tracks.size()) || tracks[z] == 0) return std::numeric_limits<float>::infinity();
     const Point_i& dem = graph.dem3D(x, y, z);
     const Point_i& cap = graph.cap3D(x, y, z);
     const int u = kind == 1 ? dem.horizontal : dem.vertical;

@@ -12,7 +12,7 @@
 #include "router/FastSchedule.h"
 #include "router/GlobalRouter.h"
 
-void GlobalRouter::fastRouting3D(std::vector<Net>&, std::vector<Order>& orders, controlGR& control) {
+void GlobalRouter::fastRouting3D(std::vector<Net>&, std::vector<Order>& orders, controlGR& control, Best3D* best) {
     Timer timer;
     timer.start();
     if (control.verbose) std::cout << "===================Start 3D Fast Routing===================" << std::endl;
@@ -52,6 +52,7 @@ void GlobalRouter::fastRouting3D(std::vector<Net>&, std::vector<Order>& orders, 
             growBox(box, hOF, vOF, boxGrowthStep(tp->ripupCount), X, Y);
 
             Net& net = *tp->parNet;
+            if (best) keepPathOfBest3D(*best, tp);
             RipUp3D(tp->path, net);
             const int dx = std::abs(tp->from.x - tp->to.x), dy = std::abs(tp->from.y - tp->to.y);
             if (box.upper.x - box.lower.x == dx) {
@@ -78,6 +79,7 @@ void GlobalRouter::fastRouting3D(std::vector<Net>&, std::vector<Order>& orders, 
         control.wirelengthTrace.push_back(Wlen2D);
         control.overflowTrace.push_back(totalOF);
         control.timeTrace.push_back(t);
+        if (best) offerRound3D(*best, round, *this);
         if (control.verbose) {
             std::cout << "Round=" << round << "  time=" << t << "  totalOF=" << totalOF
                       << "  Wlen2D=" << Wlen2D + viaCount << "  num_route_net=" << rerouted << "\n";

@@ -9,6 +9,7 @@
 #include "database/Geometry.h"
 #include "database/NetDB.h"
 #include "placement/Placement.h"
+#include "router/Best3D.h"
 #include "router/ControlGR.h"
 #include "router/GridIndex.h"
 #include "router/fib.h"
@@ -347,7 +348,10 @@ public:
     void snakingRouting3D(TwoPin* tp, BoundingBox& box, int* dir, float* cost, bool horizontal);
     bool escapRouting3D(TwoPin* tp, BoundingBox& box, int* dirA, float* costA, int* dirB, float* costB);
     void getHorVerOverflow3D(std::vector<RPoint>& path, int& hOF, int& vOF, float& hCost, float& vCost);
-    void fastRouting3D(std::vector<Net>& nets, std::vector<Order>& orders, controlGR& control);
+    // With `best`, the path of a connection is kept there before its first rip-up
+    // since the best state, and every round's state is weighed against the best.
+    void fastRouting3D(std::vector<Net>& nets, std::vector<Order>& orders, controlGR& control,
+                       Best3D* best = nullptr);
 
     // ---- routing-driven re-placement and local detailed placement -------------------
     // Moves movable cells to cheaper tiles and reroutes their connections, for

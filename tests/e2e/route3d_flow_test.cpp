@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <ostream>
 #include <string>
+#include <utility>
 
 #include "tests/common/IspdFlowRun.h"
 
@@ -80,5 +82,71 @@ TEST_F(Route3DRuns, AResultFileThatCannotBeOpenedEndsTheRunWithItsName) {
         CommandResult r = run(mode, "no_such_dir/d.result");
         EXPECT_EQ(r.status, 1) << mode;
         EXPECT_NE(r.err.find("no_such_dir/d.result"), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(Route3DRuns, BothWritersPrintFarCornersAndTheNetsOwnNames) {
+    // Origin -2^31 and G-cells 10^9 wide: corners beyond the int range of x * width.
+    writeTextFile(dir + "/d.gr",
+                  "grid 3 3 2\nvertical capacity 0 8\nhorizontal capacity 8 0\nminimum width 1 1\n"
+                  "minimum spacing 1 1\nvia spacing 1 1\n-2147483648 -2147483648 1000000000 1000000000\n\n"
+                  "num net 2\nwide.net 0 2 1\n-2147483640 -2147483640 1\n-147483640 -1147483640 1\n"
+                  "n1 1 2 1\n-2147483640 -147483640 1\n-147483640 -147483640 1\n\n0\n");
+    for (const std::string& extra : {k3D, std::string()}) {
+        writeTextFile(dir + "/d.set", settingsFor(1, extra));
+        ASSERT_EQ(run("REGULAR_ISPD", "d.result").status, 0);
+        expectCheckerAgrees("d.result");
+        const std::string result = readWholeFile(dir + "/d.result");
+        EXPECT_EQ(result.rfind(extra.empty() ? "wide.net 0\n" : "wide.net 0 0\n", 0), 0u) << result;
+        EXPECT_NE(result.find("\nn1 1"), std::string::npos) << result;
+    }
+}
+
+// Designs on which the 3D rounds lower the overflow and then raise it again:
+// the stage keeps its best round, and the result is no worse than layer
+// assignment's (no flagged connection adds overflow here).
+class Route3DKeeps : public Route3DFlow {};
+
+INSTANTIATE_TEST_SUITE_P(WorseLastRound, Route3DKeeps,
+                         ::testing::Values(Design3D{{21, 20, 4, 250}, 1, "REGULAR_ISPD"},
+                                           Design3D{{28, 24, 4, 500}, 3, "FAST_ISPD"},
+                                           Design3D{{21, 0, 6, 900}, 1, "REGULAR"}),
+                         [](const ::testing::TestParamInfo<Design3D>& info) {
+                             return std::string(info.param.mode) + "_seed" + std::to_string(info.param.design.seed);
+                         });
+
+TEST_P(Route3DKeeps, TheBestRoundIsWritten) {
+    const Design3D d = GetParam();
+    const bool bookshelf = std::string(d.mode) == "REGULAR";
+    auto route = [&](const std::string& extra, const std::string& result) {
+        writeTextFile(dir + "/d.set", settingsFor(d.algorithm, extra));
+        CommandResult r = bookshelf ? runHere("REGULAR d.aux d.user.pl d.set " + result + " 5")
+                                    : run(d.mode, result, "5");
+        EXPECT_EQ(r.status, 0) << outputTail(r);
+        expectCheckerAgrees(result);
+        const std::string check = runCommand(tools + "/check_ispd " + dir + "/d.gr " + dir + "/" + result).out;
+        return std::make_pair(r.out, labelValue(check, "total overflow"));
+    };
+    if (bookshelf) {  // NI terminals on upper layers; net n505 has its pins in one G-cell on layers 1 and 4
+        ASSERT_EQ(runCommand(tools + "/gen_bookshelf --out " + dir + " --name d --seed 21 --cells 900 --layers 6")
+                      .status, 0);
+    } else {
+        prepare(d.design, "");
+    }
+    const auto [out, written] = route(k3D, "d.result");
+    int kept = -1, keptOF = -1, startOF = -1, lastOF = -1;
+    const size_t line = out.find("3D refinement keeps round ");
+    ASSERT_NE(line, std::string::npos);
+    ASSERT_EQ(sscanf(out.c_str() + line, "3D refinement keeps round %d: total overflow %d (start %d, last round %d)",
+                     &kept, &keptOF, &startOF, &lastOF), 4);
+    EXPECT_EQ(written, keptOF);
+    EXPECT_LE(keptOF, startOF);
+    EXPECT_GT(lastOF, keptOF);
+    const size_t round = out.find("Round=" + std::to_string(kept) + " ", out.find("Start 3D Fast Routing"));
+    ASSERT_NE(round, std::string::npos);
+    EXPECT_EQ(std::stoll(out.substr(out.find("totalOF=", round) + 8)), keptOF);
+    EXPECT_LE(written, route("", "la.result").second);
+    if (bookshelf) {
+        EXPECT_NE(readWholeFile(dir + "/d.result").find("\nn505 505 0\n(96,240,1)-(96,240,2)\n"), std::string::npos);
     }
 }

@@ -172,6 +172,22 @@ TEST(Kernels3D, PlanarStepsGoToALayerWithTracksInTheirDirection) {
     }
 }
 
+TEST(Kernels3D, NegotiationCostsKeepStepsOffALayerWithoutTracksInTheirDirection) {
+    // Layer 0 has no vertical tracks. One step up the column there would cost less
+    // than the two vias to layer 1 at the negotiation prices, but it is no way to go.
+    auto r = make3DRouter(3, 4, {4, 0, 4}, {0, 4, 0});
+    r->costMode3D = 2;
+    r->history3DMode = 1;
+    r->initialFunc_3Dmap();
+    Net net;
+    net.twopin.resize(1);
+    TwoPin tp = connection(net, Point(1, 1, 0), Point(1, 2, 0));
+    net.twopin[0] = tp;
+    r->monoRouting3D(&tp);
+    ASSERT_EQ(steps(tp.path), (Steps{{2, 1, 1}, {0, 1, 1}, {2, 1, 2}}));
+    EXPECT_EQ(tp.path[1].z, 1);
+}
+
 TEST(Kernels3D, EscapeDetoursAroundAnExpensiveRow) {
     auto r = make3DRouter(6, 4, {3, 3}, {3, 3});
     for (FuncCost& f : r->graph.func_map) f = FuncCost{1.0f, 1.0f, 50.0f};
