@@ -86,12 +86,12 @@ TEST_F(Route3DRuns, AResultFileThatCannotBeOpenedEndsTheRunWithItsName) {
 }
 
 TEST_F(Route3DRuns, BothWritersPrintFarCornersAndTheNetsOwnNames) {
-    // Origin -2^31 and G-cells 10^9 wide: corners beyond the int range of x * width.
+    // The die at the readers' limits: origin -10^9 and 20 G-cells of 10^8 reaching +10^9.
     writeTextFile(dir + "/d.gr",
-                  "grid 3 3 2\nvertical capacity 0 8\nhorizontal capacity 8 0\nminimum width 1 1\n"
-                  "minimum spacing 1 1\nvia spacing 1 1\n-2147483648 -2147483648 1000000000 1000000000\n\n"
-                  "num net 2\nwide.net 0 2 1\n-2147483640 -2147483640 1\n-147483640 -1147483640 1\n"
-                  "n1 1 2 1\n-2147483640 -147483640 1\n-147483640 -147483640 1\n\n0\n");
+                  "grid 20 20 2\nvertical capacity 0 8\nhorizontal capacity 8 0\nminimum width 1 1\n"
+                  "minimum spacing 1 1\nvia spacing 1 1\n-1000000000 -1000000000 100000000 100000000\n\n"
+                  "num net 2\nwide.net 0 2 1\n-999999990 -999999990 1\n999999990 -850000000 1\n"
+                  "n1 1 2 1\n-999999990 999999990 1\n999999990 999999990 1\n\n0\n");
     for (const std::string& extra : {k3D, std::string()}) {
         writeTextFile(dir + "/d.set", settingsFor(1, extra));
         ASSERT_EQ(run("REGULAR_ISPD", "d.result").status, 0);
