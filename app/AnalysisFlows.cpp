@@ -17,7 +17,7 @@
 #include "database/bookshelf/Bookshelf.h"
 #include "database/lefdef/LefDef.h"
 #include "decomposition/flute.h"
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 void report_HPWL(NetDB& db) {
     long long total = 0;

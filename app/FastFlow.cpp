@@ -9,10 +9,10 @@
 #include "database/Timer.h"
 #include "decomposition/Decompose.h"
 #include "layer_assignment/LA.h"
-#include "router/FluteRefine.h"
-#include "router/GlobalRouter.h"
-#include "router/PhaseRelease.h"
-#include "router/RoutingOrder.h"
+#include "router/kernels/FluteRefine.h"
+#include "router/core/GlobalRouter.h"
+#include "router/core/PhaseRelease.h"
+#include "router/schedules/RoutingOrder.h"
 
 void main_congestion_estimator(NetDB& db, parameterSet& settings, const char* resultName, GlobalRouter& router,
                                controlGR& control, bool refineTrees, bool assignLayers) {

@@ -6,7 +6,7 @@
 
 #include "database/Timer.h"
 #include "layer_assignment/LA.h"
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include "database/Timer.h"
 #include "decomposition/Decompose.h"
 #include "layer_assignment/LA.h"
-#include "router/FluteRefine.h"
-#include "router/GlobalRoute2D.h"
-#include "router/GlobalRouter.h"
-#include "router/PhaseRelease.h"
+#include "router/kernels/FluteRefine.h"
+#include "router/schedules/GlobalRoute2D.h"
+#include "router/core/GlobalRouter.h"
+#include "router/core/PhaseRelease.h"
 
 void routeRegular2D(NetDB& db, parameterSet& settings, GlobalRouter& router, controlGR& control,
                     std::vector<Order>& orders) {

@@ -14,8 +14,8 @@
 #include "database/Timer.h"
 #include "database/bookshelf/Bookshelf.h"
 #include "decomposition/MovableTree.h"
-#include "router/GlobalRouter.h"
-#include "router/RoutingOrder.h"
+#include "router/core/GlobalRouter.h"
+#include "router/schedules/RoutingOrder.h"
 
 void main_movable_router(NetDB& db, parameterSet& settings, const char* resultName, GlobalRouter& router,
                          controlGR& control, bool, bool) {

@@ -6,7 +6,7 @@
 #include "app/PlacementRefusals.h"
 #include "database/PlacementWriters.h"
 #include "decomposition/MovableTree.h"
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 void initialPlacementFromDesign(NetDB& db, parameterSet& settings, GlobalRouter& router) {
     refuseUnplaceableDesign(db);

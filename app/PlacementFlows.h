@@ -4,7 +4,7 @@
 
 #include "database/NetDB.h"
 #include "database/Settings.h"
-#include "router/ControlGR.h"
+#include "router/core/ControlGR.h"
 
 class GlobalRouter;
 

@@ -8,8 +8,8 @@
 #include "database/PathOrder.h"
 #include "database/Timer.h"
 #include "layer_assignment/LA.h"
-#include "router/Best3D.h"
-#include "router/GlobalRouter.h"
+#include "router/schedules/Best3D.h"
+#include "router/core/GlobalRouter.h"
 
 namespace {
 

@@ -19,8 +19,8 @@
 #include "database/Settings.h"
 #include "database/Timer.h"
 #include "database/bookshelf/Bookshelf.h"
-#include "router/ControlGR.h"
-#include "router/GlobalRouter.h"
+#include "router/core/ControlGR.h"
+#include "router/core/GlobalRouter.h"
 
 namespace {
 

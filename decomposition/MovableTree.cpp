@@ -8,7 +8,7 @@
 
 #include "database/Timer.h"
 #include "decomposition/MST.h"
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "app/AnalysisFlows.h"
 #include "database/NetDB.h"
 #include "decomposition/flute.h"
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 #include "tests/common/HandDesign.h"
 #include "tests/common/RunCommand.h"
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 // A one-layer X by Y router with `cap` tracks in both directions, its 2D grid
 // initialised without adjustments, cost scale 10 and the given 2D cost mode.

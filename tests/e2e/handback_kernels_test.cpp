@@ -10,7 +10,7 @@
 
 #include "database/NetDB.h"
 #include "layer_assignment/LA.h"
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 #include "tests/common/PathCheck.h"
 
 namespace {

@@ -16,7 +16,7 @@
 
 #include "app/PlacementFlows.h"
 #include "database/bookshelf/Bookshelf.h"
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 #include "tests/common/RunFolder.h"
 
 namespace {

@@ -24,9 +24,9 @@
 #include "database/NetDB.h"
 #include "database/Parser.h"
 #include "database/Settings.h"
-#include "router/ControlGR.h"
+#include "router/core/ControlGR.h"
 #include "app/Flows.h"
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 namespace {
 

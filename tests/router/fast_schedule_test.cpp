@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
-#include "router/FastSchedule.h"
-#include "router/GlobalRouter.h"
-#include "router/RoutingOrder.h"
+#include "router/schedules/FastSchedule.h"
+#include "router/core/GlobalRouter.h"
+#include "router/schedules/RoutingOrder.h"
 #include "tests/common/PathCheck.h"
 #include "tests/common/RouterFixture.h"
 

@@ -7,8 +7,8 @@
 #include <set>
 #include <vector>
 
-#include "router/GlobalRouter.h"
-#include "router/fib.h"
+#include "router/core/GlobalRouter.h"
+#include "router/maze/fib.h"
 
 namespace {
 

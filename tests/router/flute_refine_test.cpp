@@ -14,7 +14,7 @@
 #include "decomposition/DisjointSet.h"
 #include "decomposition/MST.h"
 #include "decomposition/flute.h"
-#include "router/FluteRefine.h"
+#include "router/kernels/FluteRefine.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <tuple>
 #include <vector>
 
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 #include "tests/common/PathCheck.h"
 #include "tests/common/RouterFixture.h"
 

@@ -7,9 +7,9 @@
 #include <random>
 #include <vector>
 
-#include "router/GlobalRouter.h"
-#include "router/MazeOpenSet.h"
-#include "router/fib.h"
+#include "router/core/GlobalRouter.h"
+#include "router/maze/MazeOpenSet.h"
+#include "router/maze/fib.h"
 
 namespace {
 

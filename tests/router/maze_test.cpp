@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 #include "tests/common/RouterFixture.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 #include "tests/common/PathCheck.h"
 #include "tests/common/RouterFixture.h"
 

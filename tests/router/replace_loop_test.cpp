@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 #include "tests/common/TwoPinNets.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "router/RoutingOrder.h"
+#include "router/schedules/RoutingOrder.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "router/GlobalRoute2D.h"
+#include "router/schedules/GlobalRoute2D.h"
 #include "tests/common/ConsoleLines.h"
 #include "tests/common/PathCheck.h"
 

@@ -15,9 +15,9 @@
 #include "database/Parser.h"
 #include "database/Settings.h"
 #include "database/Timer.h"
-#include "router/ControlGR.h"
+#include "router/core/ControlGR.h"
 #include "app/Flows.h"
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 int main(int argc, char** argv) {
     if (argc != 3 && argc != 4) {

@@ -2,7 +2,7 @@
 // overflowed connections) and the fast rip-up-and-reroute schedule of the
 // congestion-estimation flows. Both time their rounds in wall-clock seconds.
 
-#include "router/FastSchedule.h"
+#include "router/schedules/FastSchedule.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,7 +10,7 @@
 #include <iostream>
 
 #include "database/Timer.h"
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 namespace {
 

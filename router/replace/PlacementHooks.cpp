@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 void GlobalRouter::initialPlacement(std::vector<placeCell>& cells, std::vector<Row>& rows, int originX, int originY,
                                     int tileWidth, int tileHeight, double virtualDemandScale, int macroMargin) {

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "router/FluteRefine.h"
+#include "router/kernels/FluteRefine.h"
 
 #include <algorithm>
 #include <functional>

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 namespace {
 // Largest demand one G-cell adds to an edge: far above any capacity the

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // weighted by the pitch of the step's layer.
 
 #include "database/Timer.h"
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "router/Best3D.h"
+#include "router/schedules/Best3D.h"
 
 #include <algorithm>
 
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "database/NetDB.h"
 #include "database/Settings.h"
-#include "router/ControlGR.h"
-#include "router/GlobalRouter.h"
+#include "router/core/ControlGR.h"
+#include "router/core/GlobalRouter.h"
 
 // Routes every connection of db in 2D and negotiates the overflow away. orders
 // is empty on entry and holds every connection on return.

@@ -5,7 +5,7 @@
 //   3. negotiated maze routing under the history cost, bounded by CPU time;
 //   4. post routing: detours shortened under the hard-overflow cost.
 
-#include "router/GlobalRoute2D.h"
+#include "router/schedules/GlobalRoute2D.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,8 +14,8 @@
 #include <iostream>
 
 #include "database/Timer.h"
-#include "router/PhaseRelease.h"
-#include "router/RoutingOrder.h"
+#include "router/core/PhaseRelease.h"
+#include "router/schedules/RoutingOrder.h"
 
 namespace {
 

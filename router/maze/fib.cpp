@@ -3,12 +3,12 @@
 // algorithms themselves live in FibCore.h, shared with the maze search's
 // index-linked open set.
 
-#include "router/fib.h"
+#include "router/maze/fib.h"
 
 #include <cstdio>
 
-#include "router/FibCore.h"
-#include "router/GlobalRouter.h"
+#include "router/maze/FibCore.h"
+#include "router/core/GlobalRouter.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // kept in arrays (see MazeOpenSet.h); linking, cutting and the choice of the minimum follow
 // FibCore.h step for step.
 
-#include "router/MazeOpenSet.h"
+#include "router/maze/MazeOpenSet.h"
 
-#include "router/FibCore.h"
+#include "router/maze/FibCore.h"
 
 
 

@@ -9,8 +9,8 @@
 #include <iostream>
 
 #include "database/Timer.h"
-#include "router/FastSchedule.h"
-#include "router/GlobalRouter.h"
+#include "router/schedules/FastSchedule.h"
+#include "router/core/GlobalRouter.h"
 
 void GlobalRouter::fastRouting3D(std::vector<Net>&, std::vector<Order>& orders, controlGR& control, Best3D* best) {
     Timer timer;

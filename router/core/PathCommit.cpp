@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "database/Timer.h"
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 namespace {
 

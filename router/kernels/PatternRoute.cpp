@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "router/RoutingOrder.h"
+#include "router/schedules/RoutingOrder.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "database/AtomicOutput.h"
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 int GlobalRouter::getVirtualOF(int& maxOF) {
     maxOF = 0;

@@ -12,7 +12,7 @@
 
 #include "database/PathOrder.h"
 #include "database/Timer.h"
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 
 #include "database/MemoryBudget.h"
 #include "database/Timer.h"
-#include "router/FibCore.h"
-#include "router/GlobalRouter.h"
+#include "router/maze/FibCore.h"
+#include "router/core/GlobalRouter.h"
 
 namespace {
 

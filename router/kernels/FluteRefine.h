@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "database/NetDB.h"
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 // For every net of 3 to 149 G-cell pins: sets its reference length to the
 // Steiner length and, when the Steiner tree is strictly shorter than the

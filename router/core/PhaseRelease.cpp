@@ -1,6 +1,6 @@
-#include "router/PhaseRelease.h"
+#include "router/core/PhaseRelease.h"
 
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 void releaseTreeEdges(Net& net) { decltype(net.treeEdges)().swap(net.treeEdges); }
 

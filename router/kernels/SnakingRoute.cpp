@@ -11,7 +11,7 @@
 #include <cstdlib>
 
 #include "database/Timer.h"
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 namespace {
 

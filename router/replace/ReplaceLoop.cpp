@@ -10,7 +10,7 @@
 #include <iostream>
 
 #include "database/Timer.h"
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 void GlobalRouter::buildCostMap(placeCell& cell, pinLocate& pin, TwoPin* twoPin, Point& p, BoundingBox& box,
                                 int* dirMap, float* accMap, int* dirMap2, float* costMap, int* dirMap3,

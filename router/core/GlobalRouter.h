@@ -9,11 +9,11 @@
 #include "database/Geometry.h"
 #include "database/NetDB.h"
 #include "placement/Placement.h"
-#include "router/Best3D.h"
-#include "router/ControlGR.h"
-#include "router/GridIndex.h"
-#include "router/fib.h"
-#include "router/MazeOpenSet.h"
+#include "router/schedules/Best3D.h"
+#include "router/core/ControlGR.h"
+#include "router/core/GridIndex.h"
+#include "router/maze/fib.h"
+#include "router/maze/MazeOpenSet.h"
 
 // One G-cell on one layer: the node record of the searches over the whole
 // grid (the 3D kernels, the public heap of fib.h) and the union-find of the 2D

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 int GridGraph::getCost(int x, int y, bool horizontal) {
     // Each direction is checked against its own extent: horizontal edges are

@@ -1,10 +1,10 @@
 // Construction, destruction and the initialisers that prepare the router's
 // grid before 2D and 3D routing.
 
-#include "router/GlobalRouter.h"
+#include "router/core/GlobalRouter.h"
 
 #include "database/MemoryBudget.h"
-#include "router/FibCore.h"
+#include "router/maze/FibCore.h"
 
 #include <algorithm>
 #include <cmath>
