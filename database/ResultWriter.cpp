@@ -34,7 +34,6 @@ void outputFile(const char* fileName, NetDB& db) {
     auto cornerX = [&](int x) { return static_cast<long long>(x) * db.tileW + db.originX; };
     auto cornerY = [&](int y) { return static_cast<long long>(y) * db.tileH + db.originY; };
 
-    char plainName[16];
     for (const Net& net : db.nets) {
         // A net whose pins share one G-cell is written only when they lie on
         // several layers, as the via stack that joins them.
@@ -43,8 +42,10 @@ void outputFile(const char* fileName, NetDB& db) {
         if (oneCell && !(pinLayerSpan(net, net.pin2D[0].x, net.pin2D[0].y, stackLow, stackHigh) &&
                          stackLow < stackHigh))
             continue;
-        snprintf(plainName, sizeof plainName, "n%d", net.id);
-        fprintf(f, "%s %d %d\n", net.name.empty() ? plainName : net.name.c_str(), net.id, 0);
+        if (net.name.empty())
+            fprintf(f, "n%d %d %d\n", net.id, net.id, 0);
+        else
+            fprintf(f, "%s %d %d\n", net.name.c_str(), net.id, 0);
         if (oneCell) {
             const long long x = cornerX(net.pin2D[0].x), y = cornerY(net.pin2D[0].y);
             for (int z = stackLow; z < stackHigh; ++z)

@@ -53,6 +53,11 @@ constexpr int kMaxBlockageExpanding = 100000000;
 constexpr double kMaxPinBlockageFactor = 100.0;
 constexpr double kMaxAvoidingBlockageFactor = 1000.0;
 
+// An accepted range as the refusals print it.
+std::string rangeText(long long lo, long long hi) {
+    return "[" + std::to_string(lo) + ", " + std::to_string(hi) + "]";
+}
+
 // The .set file as a stream of tokens with line numbers. Numbers are taken
 // the way a formatted stream extraction takes them: blanks, then the longest
 // prefix that forms a number; the next token starts right after it.
@@ -98,10 +103,8 @@ public:
         const long long v = std::strtoll(text_.c_str() + b, nullptr, 10);
         if (errno == ERANGE || v > INT_MAX || v < INT_MIN) {
             const std::string value(text_, b, q - b);
-            const std::string range = "[" + std::to_string(lo) + ", " + std::to_string(hi) + "]";
-            if (rangeMessage) reject(rangeMessage, "%s = %s is outside the accepted range %s", keyword.c_str(),
-                                     value.c_str(), range.c_str());
-            where("%s = %s is outside the accepted range %s", keyword.c_str(), value.c_str(), range.c_str());
+            if (rangeMessage) outOfRange(rangeMessage, keyword, value, rangeText(lo, hi));
+            where("%s = %s is outside the accepted range %s", keyword.c_str(), value.c_str(), rangeText(lo, hi).c_str());
         }
         return static_cast<int>(v);
     }
@@ -206,10 +209,6 @@ private:
     int line_ = 1;
     int tokenLine_ = 1;
 };
-
-std::string rangeText(long long lo, long long hi) {
-    return "[" + std::to_string(lo) + ", " + std::to_string(hi) + "]";
-}
 
 std::string realText(double v) {
     char buf[64];

@@ -25,9 +25,12 @@ bool nextWord(std::string_view& line, std::string_view& w) {
 }
 
 // Offset from the lower-left corner: the centre offset plus half the size,
-// truncated toward zero; false when it lies beyond +-kMaxCoordinate.
+// truncated toward zero.
+double cornerValue(double centreOffset, int size) { return std::trunc(centreOffset + 0.5 + size * 0.5); }
+
+// The same as an int; false when it lies beyond +-kMaxCoordinate.
 bool cornerOffset(double centreOffset, int size, int& out) {
-    double v = std::trunc(centreOffset + 0.5 + size * 0.5);
+    double v = cornerValue(centreOffset, size);
     if (!(v >= -kMaxCoordinate && v <= kMaxCoordinate)) return false;
     out = static_cast<int>(v);
     return true;
@@ -150,8 +153,7 @@ private:
         if (!cornerOffset(xo, obj.width, pin.xOffset) || !cornerOffset(yo, obj.height, pin.yOffset)) {
             char buf[800];  // a double printed whole takes up to 309 digits
             snprintf(buf, sizeof buf, "the pin's offset from the object's lower-left corner (%.0f, %.0f) is outside -%d..%d",
-                     std::trunc(xo + 0.5 + obj.width * 0.5), std::trunc(yo + 0.5 + obj.height * 0.5), kMaxCoordinate,
-                     kMaxCoordinate);
+                     cornerValue(xo, obj.width), cornerValue(yo, obj.height), kMaxCoordinate, kMaxCoordinate);
             sc_.fail(buf);
         }
         net.pins.push_back(pin);
