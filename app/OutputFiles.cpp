@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "database/AtomicOutput.h"
+
 namespace {
 
 [[noreturn]] void refuse(const std::string& output, const std::string& reason) {
@@ -39,4 +41,9 @@ void checkOutputFiles(const std::vector<std::string>& outputs, const std::vector
             unlink(out.c_str());
         }
     }
+}
+
+void commitRunOutputs() {
+    std::string failed;
+    if (!commitOutputGroup(failed)) outputWriteFailure(failed, errno);
 }

@@ -8,3 +8,7 @@
 // names one of the inputs (the same file, by any path) or cannot be created
 // or written. A file that did not exist is removed again after the check.
 void checkOutputFiles(const std::vector<std::string>& outputs, const std::vector<std::string>& inputs);
+
+// Puts the run's held output files in place together; a file that cannot be
+// put in place ends the run with status 1 and the reason.
+void commitRunOutputs();

@@ -13,6 +13,7 @@
 #include "app/Flows.h"
 #include "app/PlacementFlows.h"
 #include "app/OutputFiles.h"
+#include "database/AtomicOutput.h"
 #include "database/MemoryBudget.h"
 #include "database/NetDB.h"
 #include "database/Parser.h"
@@ -43,7 +44,13 @@ int main(int argc, char** argv) {
     NetDB db;
     parameterSet settings;
 
-    if (!isRoutingMode(cmd.mode)) return runAnalysisMode(cmd, db, settings);
+    // The run's output files appear together once the run has made them all.
+    beginOutputGroup();
+    if (!isRoutingMode(cmd.mode)) {
+        const int status = runAnalysisMode(cmd, db, settings);
+        commitRunOutputs();
+        return status;
+    }
 
     setDefaultParameter(db, settings, true);
     Input_Setting(cmd.setFile.c_str(), db, settings);
@@ -92,6 +99,7 @@ int main(int argc, char** argv) {
         main_get_two_pin(db, settings, cmd.resultName.c_str(), router);
     }
 
+    commitRunOutputs();
     std::cout << "!!!!!!!!!  CPU  Total Time: " << cpuSeconds(runStart, clock()) << " seconds  !!!!!!!" << std::endl;
     // The process ends here: its memory goes back at once, without tearing
     // down the router and the design one object at a time.

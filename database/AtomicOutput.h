@@ -5,31 +5,59 @@
 // through exit() removes its temporary files on the way out; a run killed by a
 // signal may leave one behind, never a partial file under the final name.
 //
+// Inside an output group (a whole run) a committed file is held under its
+// temporary name; the group's commit renames them all, one after the other, so
+// that a run that fails before then leaves none of its outputs behind. A later
+// commit of the same final name within the group replaces the one held.
+//
 // A final name that exists and is not a regular file (a device such as
 // /dev/null, a pipe, a folder) is opened directly: renaming over it would
 // replace it. A symbolic link to a regular file is followed, as opening it
 // for writing would; an existing file keeps its permission bits. A writable
-// file in a folder where no new file can be made is written in place.
+// file that cannot be replaced by a rename (a folder that takes no new file,
+// or a sticky folder where the file belongs to someone else) is written in
+// place. The temporary name is shortened where the final name's length
+// leaves no room for its suffix.
 
 #include <cstdio>
 #include <string>
 
 struct AtomicOutput {
-    std::FILE* stream = nullptr;  // null when the file could not be opened (errno says why)
+    std::FILE* stream = nullptr;  // null when the file could not be opened (`error` says why)
+    std::string name;             // the name the caller gave
     std::string finalPath;        // the name the file gets once complete
     std::string tempPath;         // empty when finalPath is written directly
+    int error = 0;                // errno of the first failure, 0 while none
 };
 
 // Opens a file for writing that will become `path` on commit.
 AtomicOutput openAtomicOutput(const std::string& path);
 
 // Closes the stream and, when every write succeeded, renames the file into
-// place. Returns false on any failure, after removing the temporary file.
+// place (inside an output group: holds it for the group's commit). Returns
+// false on any failure, after removing the temporary file.
 bool commitAtomicOutput(AtomicOutput& out);
 
 // Closes the stream and removes the temporary file; the final name is untouched.
 void discardAtomicOutput(AtomicOutput& out);
 
-// Removes every temporary file not yet committed. Allocates nothing, so the
+// Starts holding committed files back until commitOutputGroup().
+void beginOutputGroup();
+
+// Puts every held file in place, in the order of their commits, and ends the
+// group. On failure `failedPath` names the file and errno says why.
+bool commitOutputGroup(std::string& failedPath);
+
+// Ends the run with status 1 and "<path>: cannot be written: <reason>" on
+// standard error; `error` is an errno value (0 for an unknown reason).
+[[noreturn]] void outputWriteFailure(const std::string& path, int error);
+
+// Opens `path` or ends the run through outputWriteFailure.
+AtomicOutput openOutputOrExit(const std::string& path);
+
+// Commits `out` or ends the run through outputWriteFailure.
+void commitOutputOrExit(AtomicOutput& out);
+
+// Removes every temporary file not yet put in place. Allocates nothing, so the
 // exit paths (out-of-memory included) may call it.
 void removePendingOutputs();

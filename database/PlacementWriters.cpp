@@ -8,28 +8,8 @@
 #include "database/AtomicOutput.h"
 #include "database/NetDB.h"
 
-namespace {
-
-AtomicOutput openForWriting(const char* fileName) {
-    AtomicOutput out = openAtomicOutput(fileName);
-    if (out.stream == nullptr) {
-        fprintf(stderr, "ERROR: cannot create output file %s\n", fileName);
-        exit(1);
-    }
-    return out;
-}
-
-void closeWritten(AtomicOutput& out, const char* fileName) {
-    if (!commitAtomicOutput(out)) {
-        fprintf(stderr, "ERROR: writing output file %s failed\n", fileName);
-        exit(1);
-    }
-}
-
-}  // namespace
-
 void outputCell(const char* fileName, NetDB& db) {
-    AtomicOutput out = openForWriting(fileName);
+    AtomicOutput out = openOutputOrExit(fileName);
     FILE* f = out.stream;
     fputs("UCLA pl 1.0\n", f);
     fputs("#Tool : Velmor\n", f);
@@ -57,12 +37,12 @@ void outputCell(const char* fileName, NetDB& db) {
             exit(1);
         }
     }
-    closeWritten(out, fileName);
+    commitOutputOrExit(out);
 }
 
 void outputTwoPin(const char* fileName, NetDB& db) {
     printf("output two pin file: %s\n", fileName);
-    AtomicOutput out = openForWriting(fileName);
+    AtomicOutput out = openOutputOrExit(fileName);
     FILE* f = out.stream;
     fprintf(f, "num net %d\n", static_cast<int>(db.nets.size()));
     for (const Net& net : db.nets) {
@@ -75,5 +55,5 @@ void outputTwoPin(const char* fileName, NetDB& db) {
         }
         fputs("!\n", f);
     }
-    closeWritten(out, fileName);
+    commitOutputOrExit(out);
 }

@@ -10,20 +10,9 @@
 #include "database/Parser.h"
 #include "database/PathOrder.h"
 
-namespace {
-
-[[noreturn]] void writeFailure(const char* fileName) {
-    fflush(stdout);
-    fprintf(stderr, "ERROR: cannot write routing result %s\n", fileName);
-    exit(1);
-}
-
-}  // namespace
-
 void outputFile(const char* fileName, NetDB& db) {
-    AtomicOutput out = openAtomicOutput(fileName);
+    AtomicOutput out = openOutputOrExit(fileName);
     FILE* f = out.stream;
-    if (f == nullptr) writeFailure(fileName);
     std::vector<char> buffer(1 << 20);
     setvbuf(f, buffer.data(), _IOFBF, buffer.size());
 
@@ -76,5 +65,5 @@ void outputFile(const char* fileName, NetDB& db) {
         }
         fprintf(f, "!\n");
     }
-    if (!commitAtomicOutput(out)) writeFailure(fileName);
+    commitOutputOrExit(out);
 }

@@ -8,30 +8,8 @@
 #include "database/AtomicOutput.h"
 #include "layer_assignment/LA.h"
 
-namespace {
-
-AtomicOutput openOrDie(const char* fileName) {
-    AtomicOutput out = openAtomicOutput(fileName);
-    if (!out.stream) {
-        fflush(stdout);
-        fprintf(stderr, "ERROR: cannot open output file %s\n", fileName);
-        exit(1);
-    }
-    return out;
-}
-
-void closeOrDie(AtomicOutput& out, const char* fileName) {
-    if (!commitAtomicOutput(out)) {
-        fflush(stdout);
-        fprintf(stderr, "ERROR: cannot write output file %s\n", fileName);
-        exit(1);
-    }
-}
-
-}  // namespace
-
 void Graph::output3Dresult(const char* fileName) {
-    AtomicOutput out = openOrDie(fileName);
+    AtomicOutput out = openOutputOrExit(fileName);
     FILE* f = out.stream;
     const size_t cells = static_cast<size_t>(X) * Y;
     for (int d = 0; d < 2; ++d) {
@@ -120,11 +98,11 @@ void Graph::output3Dresult(const char* fileName) {
         }
         fprintf(f, "!\n");
     }
-    closeOrDie(out, fileName);
+    commitOutputOrExit(out);
 }
 
 void Graph::outputOverflowInfo(const char* fileName) {
-    AtomicOutput out = openOrDie(fileName);
+    AtomicOutput out = openOutputOrExit(fileName);
     FILE* f = out.stream;
     int maxOverflow = 0;
     double weightOF = 0.0;
@@ -150,5 +128,5 @@ void Graph::outputOverflowInfo(const char* fileName) {
                     fprintf(f, "(%d, %d, %d) - (%d, %d, %d)  %d  %d \n", x, y, l, x, y + 1, l, dem, tracks[0][l]);
             }
     fprintf(f, "end\n");
-    closeOrDie(out, fileName);
+    commitOutputOrExit(out);
 }

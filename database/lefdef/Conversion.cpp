@@ -19,24 +19,6 @@ void NIPointTable::clear(long long x, long long y) {
     if (inside(x, y)) counts.erase(key(x, y));
 }
 
-AtomicOutput openConversionOutput(const std::string& path) {
-    AtomicOutput out = openAtomicOutput(path);
-    if (!out.stream) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "ERROR: cannot open %s for writing\n", path.c_str());
-        std::exit(1);
-    }
-    return out;
-}
-
-void closeConversionOutput(AtomicOutput& out, const std::string& path) {
-    if (!commitAtomicOutput(out)) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "ERROR: cannot write %s\n", path.c_str());
-        std::exit(1);
-    }
-}
-
 namespace {
 
 // The first pair of pins (i ascending, then j) of one cell with equal offsets and
@@ -129,9 +111,9 @@ void outputLEFDEF(const char* outName, const char* ruleFile, NetDB& db) {
     const std::string lefPath = out + ".lef";
     const std::string defPath = out + ".def";
 
-    AtomicOutput aux = openConversionOutput(auxPath);
+    AtomicOutput aux = openOutputOrExit(auxPath);
     std::fprintf(aux.stream, "LEFDEF :  %s %s", (base + ".lef").c_str(), (base + ".def").c_str());
-    closeConversionOutput(aux, auxPath);
+    commitOutputOrExit(aux);
 
     DRC drc;
     if (ruleFile) input_design_rule(ruleFile, drc);

@@ -78,7 +78,7 @@ void outputDEF(const std::string& fileName, const std::string& designName, NetDB
     printf("output DEF file\n");
     Timer timer;
     timer.start();
-    AtomicOutput out = openConversionOutput(fileName);
+    AtomicOutput out = openOutputOrExit(fileName);
     std::FILE* f = out.stream;
     const long long s = drc.coordScale;
     const long long xTop = static_cast<long long>(db.gridX) * db.tileW + db.originX;
@@ -165,6 +165,6 @@ void outputDEF(const std::string& fileName, const std::string& designName, NetDB
     printf("totalPin=%lld  removePin=%lld  ratio=%.5lf\n", total, removed, ratio);
     std::fprintf(f, "END NETS\n\n");
     std::fprintf(f, "END DESIGN\n");
-    closeConversionOutput(out, fileName);
+    commitOutputOrExit(out);
     printf("output DEF time = %.2lf\n\n", static_cast<double>(timer.getTime()));
 }

@@ -151,7 +151,7 @@ void outputLEF(const std::string& fileName, NetDB& db, const DRC& drc) {
     printf("output LEF file\n");
     Timer timer;
     timer.start();
-    AtomicOutput out = openConversionOutput(fileName);
+    AtomicOutput out = openOutputOrExit(fileName);
     std::FILE* f = out.stream;
     const LefContext c{f, db, drc};
 
@@ -179,6 +179,6 @@ void outputLEF(const std::string& fileName, NetDB& db, const DRC& drc) {
     for (const Macro& m : masters) writeMacro(c, m);
 
     std::fprintf(f, "END LIBRARY\n\n");
-    closeConversionOutput(out, fileName);
+    commitOutputOrExit(out);
     printf("output LEF time = %.2lf\n\n", static_cast<double>(timer.getTime()));
 }

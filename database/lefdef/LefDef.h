@@ -103,5 +103,3 @@ void outputLEFDEF(const char* outName, const char* ruleFile, NetDB& db);
 // Output files of the conversion, each whole or absent (database/AtomicOutput.h):
 // a file that cannot be opened or written ends the run with a message naming it
 // and status 1.
-AtomicOutput openConversionOutput(const std::string& path);
-void closeConversionOutput(AtomicOutput& out, const std::string& path);

@@ -90,13 +90,8 @@ void GlobalRouter::outputOverflowInfo(char const* fileName) {
     printf("totalOF=%lld  maxOF=%lld  Wlen2D=%d  Via=%d  totalWL(Wlen2D+Via*%d)=%lld \n", total, maxOF, wirelength, vias,
            viaCost, totalWL);
 
-    AtomicOutput out = openAtomicOutput(fileName);
+    AtomicOutput out = openOutputOrExit(fileName);
     FILE* f = out.stream;
-    if (f == nullptr) {
-        fflush(stdout);
-        fprintf(stderr, "ERROR: cannot open overflow report %s for writing\n", fileName);
-        exit(1);
-    }
     fprintf(f, "Total overflow = %lld\n", total);
     fprintf(f, "Max overflow = %lld\n", maxOF);
     fprintf(f, "Wirelength = %d\n", wirelength);
@@ -117,10 +112,6 @@ void GlobalRouter::outputOverflowInfo(char const* fileName) {
                 }
     }
     fprintf(f, "end\n");
-    if (!commitAtomicOutput(out)) {
-        fflush(stdout);
-        fprintf(stderr, "ERROR: cannot write overflow report %s\n", fileName);
-        exit(1);
-    }
+    commitOutputOrExit(out);
     fflush(stdout);
 }

@@ -135,4 +135,10 @@ TEST(AnalysisModes, ConvertWritesTheSetWithOrWithoutRules) {
     EXPECT_EQ(bad.status, 1);
     EXPECT_NE(bad.err.find("bad.rule:2: the value \"fine\" of WIRE_PITCH is not a number"), std::string::npos)
         << bad.err;
+    // A refused conversion, by its rules or by its design (no rows, found after
+    // the .lef is written), leaves none of its files, temporary ones included.
+    writeTextFile(dir + "s.scl", "UCLA scl 1.0\n\nNumRows : 0\n");
+    const CommandResult noRows = runCommand("'" + kBin + "' CONVERT " + aux + " " + dir + "s.pl " + dir + "norows");
+    EXPECT_EQ(noRows.status, 1);
+    EXPECT_EQ(runCommand("ls " + dir + " | grep -E '^(bad|norows)'").out, "bad.rule\n");
 }

@@ -3,6 +3,8 @@
 // overflow and wire length it recomputes equal to what the run reported.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <utility>
@@ -40,7 +42,7 @@ TEST_F(RegularFlowOutputs, AnInterruptedWriteLeavesNothingUnderTheFinalName) {
     const std::string limited = "cd " + dir + " && ulimit -f 2 && exec " + bin + " REGULAR_ISPD d.gr d.set ";
     CommandResult failed = runCommand("trap '' XFSZ && " + limited + "d.result >/dev/null");
     EXPECT_EQ(failed.status, 1);
-    EXPECT_NE(failed.err.find("cannot write output file d.result"), std::string::npos) << failed.err;
+    EXPECT_NE(failed.err.find("d.result: cannot be written: File too large"), std::string::npos) << failed.err;
     EXPECT_EQ(runCommand("cd " + dir + " && ls").out, "POST9.dat\nPOWV9.dat\nd.gr\nd.set\n");
 
     CommandResult killed = runCommand(limited + "d.result >/dev/null");
@@ -54,6 +56,32 @@ TEST_F(RegularFlowOutputs, AnInterruptedWriteLeavesNothingUnderTheFinalName) {
     // Unlimited, the same run writes the whole result.
     ASSERT_EQ(run("REGULAR_ISPD", "d.result").status, 0);
     expectCheckerAgrees("d.result");
+}
+
+// The result and its report appear together or not at all: a report that cannot
+// be written leaves the earlier result and report as they were, with no
+// temporary file beside them. A name with no room for a longer temporary name,
+// and an existing output's permission bits, do not stop a run.
+TEST_F(RegularFlowOutputs, ResultAndReportAreCommittedTogether) {
+    prepare({3, 16, 4, 100}, settingsFor(1));
+    writeTextFile(dir + "/d.result", "an earlier result\n");
+    ASSERT_EQ(symlink("/dev/full", (dir + "/d.result.ofinfo").c_str()), 0);
+    CommandResult full = run("REGULAR_ISPD", "d.result");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_NE(full.err.find("d.result.ofinfo: cannot be written: No space left on device"), std::string::npos)
+        << full.err;
+    EXPECT_EQ(readWholeFile(dir + "/d.result"), "an earlier result\n");
+    EXPECT_EQ(runCommand("cd " + dir + " && ls").out, "POST9.dat\nPOWV9.dat\nd.gr\nd.result\nd.result.ofinfo\nd.set\n");
+
+    const std::string longName(255 - std::string(".ofinfo").size(), 'r');
+    ASSERT_EQ(run("REGULAR_ISPD", longName).status, 0);
+    expectCheckerAgrees(longName);
+
+    ASSERT_EQ(chmod((dir + "/" + longName).c_str(), 0640), 0);
+    ASSERT_EQ(run("REGULAR_ISPD", longName).status, 0);
+    struct stat kept;
+    ASSERT_EQ(stat((dir + "/" + longName).c_str(), &kept), 0);
+    EXPECT_EQ(kept.st_mode & 0777, 0640u);
 }
 
 TEST_F(RegularFlowOutputs, MazeIterationSettingOfZeroRunsNoMazeRoundAndANegativeOneSetsNoLimit) {

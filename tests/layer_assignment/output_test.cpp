@@ -135,7 +135,7 @@ TEST(LAOutputDeathTest, UnopenableResultFileIsReported) {
     Graph g;
     prepare(g, db);
     EXPECT_EXIT(g.output3Dresult("/nonexistent-dir/result"), testing::ExitedWithCode(1),
-                "cannot open output file /nonexistent-dir/result");
+                "/nonexistent-dir/result: cannot be written: No such file or directory");
     EXPECT_EXIT(g.outputOverflowInfo("/nonexistent-dir/result.ofinfo"), testing::ExitedWithCode(1),
-                "cannot open output file /nonexistent-dir/result.ofinfo");
+                "/nonexistent-dir/result.ofinfo: cannot be written: No such file or directory");
 }
