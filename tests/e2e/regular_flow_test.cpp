@@ -82,6 +82,18 @@ TEST_F(RegularFlowOutputs, ResultAndReportAreCommittedTogether) {
     struct stat kept;
     ASSERT_EQ(stat((dir + "/" + longName).c_str(), &kept), 0);
     EXPECT_EQ(kept.st_mode & 0777, 0640u);
+
+    // A sticky shared folder: another user's writable result cannot be renamed
+    // over, so it is written in place (run as "nobody" where root can switch).
+    const std::string asNobody = "runuser -u nobody -- ";
+    ASSERT_EQ(unlink((dir + "/d.result.ofinfo").c_str()), 0);
+    writeTextFile(dir + "/d.result", "an earlier result\n");
+    runCommand("chmod 1777 " + dir + " && chmod a+r " + dir + "/* && chmod 666 " + dir + "/d.result");
+    if (geteuid() != 0 || runCommand(asNobody + "test -x " + bin + " -a -r " + dir + "/d.gr").status != 0)
+        GTEST_SKIP() << "needs root, runuser and a binary that the user nobody can run";
+    CommandResult shared = runCommand("cd " + dir + " && " + asNobody + bin + " REGULAR_ISPD d.gr d.set d.result");
+    ASSERT_EQ(shared.status, 0) << outputTail(shared);
+    expectCheckerAgrees("d.result");
 }
 
 TEST_F(RegularFlowOutputs, MazeIterationSettingOfZeroRunsNoMazeRoundAndANegativeOneSetsNoLimit) {
