@@ -383,13 +383,19 @@ void IspdReader::readNets(int netCount, int maxPinsPerNet) {
             int pinLine = sc.currentLine();
             int y = num([&] { return pinWhat("y"); });
             int layer = num([&] { return pinWhat("layer"); });
-            // Truncation toward zero: a pin a little below or left of the origin
-            // still lands in G-cell 0.
             long long gx = (static_cast<long long>(x) - db.originX) / db.tileW;
             long long gy = (static_cast<long long>(y) - db.originY) / db.tileH;
-            if (gx < 0 || gx >= X || gy < 0 || gy >= Y)
-                sc.fail(pinLine, "pin (%d, %d) of net %s maps to G-cell (%lld, %lld), outside the %d by %d grid", x, y,
-                        quoted(net.name).c_str(), gx, gy, X, Y);
+            if (gx < 0 || gx >= X || gy < 0 || gy >= Y || x < db.originX || y < db.originY) {
+                if (gx < 0 || gx >= X || gy < 0 || gy >= Y)
+                    sc.fail(pinLine, "pin (%d, %d) of net %s maps to G-cell (%lld, %lld), outside the %d by %d grid", x,
+                            y, quoted(net.name).c_str(), gx, gy, X, Y);
+                // Less than a G-cell left of or below the die: the division,
+                // truncated toward zero, would still give G-cell 0.
+                const long long lastX = static_cast<long long>(db.originX) + static_cast<long long>(X) * db.tileW - 1;
+                const long long lastY = static_cast<long long>(db.originY) + static_cast<long long>(Y) * db.tileH - 1;
+                sc.fail(pinLine, "pin (%d, %d) of net %s lies outside the die, x %d to %lld and y %d to %lld", x, y,
+                        quoted(net.name).c_str(), db.originX, lastX, db.originY, lastY);
+            }
             if (layer < 1 || layer > L)
                 sc.fail(pinLine, "pin (%d, %d) of net %s is on layer %d, outside 1..%d", x, y, quoted(net.name).c_str(),
                         layer, L);

@@ -16,6 +16,7 @@
 
 #include <unistd.h>
 
+#include "database/FolderRefusal.h"
 #include "decomposition/flute.h"
 
 RefusalHandler fluteTableRefusal = nullptr;
@@ -202,8 +203,10 @@ struct FileCloser {
 };
 using File = std::unique_ptr<FILE, FileCloser>;
 
-// The table file, or the Part-defined message plus where it was looked for.
+// The table file, or the message of a missing table plus where it was looked
+// for; a folder of that name is refused as every reader refuses one.
 File openTable(const char* name) {
+    refuseFolder(name, fluteTableRefusal);
     File f(fopen(name, "rb"));
     if (f) return f;
     printf("Error in opening %s\n", name);

@@ -160,8 +160,11 @@ private:
         countPin(obj, pin);
     }
 
-    // Provisional count at the object's current position; a pin outside the
-    // grid prints "ERROR" and counts in the nearest G-cell.
+    // Provisional count at the object's current position, in the nearest
+    // G-cell. No placement has been read yet: every object stands at (0, 0),
+    // which may lie off the die of a valid set, so a pin outside the grid here
+    // is no fault of the input (the netlist builder counts again once the
+    // objects are placed).
     void countPin(const placeCell& obj, const pinLocate& pin) {
         if (db_.pinCount.empty()) {
             printf("ERROR\n");
@@ -170,7 +173,6 @@ private:
         bool out = false;
         int gx = gcellOf(static_cast<long long>(obj.xlow) + pin.xOffset, db_.originX, db_.tileW, db_.gridX, out);
         int gy = gcellOf(static_cast<long long>(obj.ylow) + pin.yOffset, db_.originY, db_.tileH, db_.gridY, out);
-        if (out) printf("ERROR\n");
         ++db_.pinCount[static_cast<size_t>(gx)][static_cast<size_t>(gy)];
     }
 

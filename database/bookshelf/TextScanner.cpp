@@ -57,8 +57,11 @@ bool TextScanner::token(std::string_view& t) {
         // White space.
         for (;;) {
             while (pos_ < len_ && isSpace(buf_[pos_])) {
-                afterLineEnd_ = buf_[pos_] == '\n';
-                if (afterLineEnd_) ++line_;
+                const char c = buf_[pos_];
+                afterLineEnd_ = c == '\n' || c == '\r';
+                // A CR ends a line; the LF of a CR LF pair belongs to it.
+                if (afterLineEnd_ && !(c == '\n' && afterCR_)) ++line_;
+                afterCR_ = c == '\r';
                 ++pos_;
             }
             if (pos_ < len_) break;
@@ -77,6 +80,7 @@ bool TextScanner::token(std::string_view& t) {
             if (!more) break;
         }
         afterLineEnd_ = false;
+        afterCR_ = false;
         if (buf_[start] == '#') {
             skipLine();
             continue;
@@ -93,6 +97,12 @@ std::string_view TextScanner::need(const char* what) {
 }
 
 bool TextScanner::restOfLine(std::string_view& l) {
+    // The LF of a CR LF pair whose CR ended the last line.
+    if (afterCR_) {
+        afterCR_ = false;
+        if (pos_ == len_) refill(pos_);
+        if (pos_ < len_ && buf_[pos_] == '\n') ++pos_;
+    }
     if (pos_ == len_ && !refill(pos_)) {
         atEnd();
         return false;
@@ -100,7 +110,7 @@ bool TextScanner::restOfLine(std::string_view& l) {
     tokenLine_ = line_;
     size_t start = pos_;
     for (;;) {
-        while (pos_ < len_ && buf_[pos_] != '\n') ++pos_;
+        while (pos_ < len_ && buf_[pos_] != '\n' && buf_[pos_] != '\r') ++pos_;
         if (pos_ < len_) break;
         const bool more = refill(start);
         start = 0;  // refill moved the line to the front
@@ -109,10 +119,10 @@ bool TextScanner::restOfLine(std::string_view& l) {
     size_t end = pos_;
     afterLineEnd_ = pos_ < len_;
     if (afterLineEnd_) {
+        afterCR_ = buf_[pos_] == '\r';
         ++pos_;  // the line end
         ++line_;
     }
-    if (end > start && buf_[end - 1] == '\r') --end;
     l = std::string_view(buf_.data() + start, end - start);
     return true;
 }

@@ -72,6 +72,7 @@ private:
     int line_ = 1;       // line of the cursor
     int tokenLine_ = 1;  // line where the last read began
     bool afterLineEnd_ = false;  // the last character read ended a line
+    bool afterCR_ = false;       // that character was a CR: an LF right after it ends no further line
 };
 
 // Shows a token in a message, cut short when it is long.

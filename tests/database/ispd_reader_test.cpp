@@ -135,7 +135,7 @@ TEST(IspdReader, NetsInOneGcellOrAboveThePinLimitAreDroppedButCounted) {
     EXPECT_EQ(limited.db.pinCount[0][0], 2);
 }
 
-TEST(IspdReader, DuplicatePinsAndPinsJustBelowTheOrigin) {
+TEST(IspdReader, DuplicatePinsAndPinsOnTheDiesCorner) {
     Read r;
     readInto(r, withNets("num net 2\n"
                          "d 0 5 1\n"
@@ -145,7 +145,7 @@ TEST(IspdReader, DuplicatePinsAndPinsJustBelowTheOrigin) {
                          "130 200 2\n"
                          "131 201 1\n"
                          "edge 1 2 1\n"
-                         "91 181 1\n"  // 9 left of and 19 below the origin
+                         "100 200 1\n"  // the die's lower-left corner
                          "150 200 1\n"));
     const Net& n = r.db.nets[0];
     EXPECT_EQ(r.db.pinCount[0][0], 4);  // three of net d, one of net edge
@@ -287,9 +287,16 @@ TEST(IspdReaderRejects, GridBeyondMemoryWithThe3DStage) {
 TEST(IspdReaderRejects, MalformedFilesNameTheLine) {
     const std::string onePin = "num net 1\nn 0 2 1\n";
     const std::string noGrid = kHeader.substr(kHeader.find('\n') + 1);
+    std::string farDie = kHeader;  // G-cells 10^8 wide from x -10^9
+    farDie.replace(farDie.find("100 200 10 20"), 13, "-1000000000 200 100000000 20");
     const std::vector<std::pair<std::string, std::string>> cases = {
         // Pins outside the grid or the layer range.
         {withNets(onePin + "100 200 1\n180 200 1\n"), "12: pin \\(180, 200\\) of net \"n\".*outside"},
+        // Less than a G-cell left of or below the die (G-cell 0 by a division toward zero).
+        {withNets(onePin + "91 200 1\n100 200 1\n"),
+         "11: pin \\(91, 200\\) of net \"n\" lies outside the die, x 100 to 179 and y 200 to 299"},
+        {withNets(onePin + "100 200 1\n100 181 1\n"), "12: pin \\(100, 181\\) .*outside the die"},
+        {farDie + onePin + "-1099999999 200 1\n-1000000000 200 1\n\n0\n", "11: pin \\(-1099999999, 200\\) .*outside the die, x -1000000000 to -200000001"},
         {withNets(onePin + "100 200 1\n100 300 1\n"), "12: pin .*G-cell \\(0, 5\\)"},
         {withNets(onePin + "90 200 1\n100 200 1\n"), "11: pin .*G-cell \\(-1, 0\\)"},
         {withNets(onePin + "100 180 1\n100 200 1\n"), "11: pin .*outside"},
@@ -339,6 +346,10 @@ TEST(IspdReaderRejects, MalformedFilesNameTheLine) {
         {headerWith("100 200 10 20", "999999990 200 10 20"), "7: the die's right edge .* 1000000070 is outside"},
         {withNets("num net 2\na 10 2 1\n105 205 1\n125 245 2\nb 10 2 1\n100 200 1\n179 299 1\n"),
          "13: net \"b\" repeats the id 10 of an earlier net"},
+        {withNets("num net 2\na -1 2 1\n105 205 1\n125 245 2\nb -1 2 1\n100 200 1\n179 299 1\n"),
+         "13: net \"b\" repeats the id -1 of an earlier net"},
+        {withNets("num net 2\na 100000000 2 1\n105 205 1\n125 245 2\nb 100000000 2 1\n100 200 1\n179 299 1\n"),
+         "13: net \"b\" repeats the id 100000000 of an earlier net"},
     };
     for (const auto& [text, message] : cases) {
         SCOPED_TRACE(message);

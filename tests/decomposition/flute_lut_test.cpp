@@ -4,6 +4,7 @@
 // Every load runs in a child process (EXPECT_EXIT) inside a scratch folder,
 // so the tables of the other tests are never replaced.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -59,11 +60,13 @@ void writeFile(const std::string& path, const std::string& text) {
 }
 
 // Writes the given files into a fresh folder and loads them in it; standard
-// output goes to standard error so that the death tests can match it.
-void loadIn(const Tables& t, bool withPowv = true, bool withPost = true) {
+// output goes to standard error so that the death tests can match it. A
+// `folder` names a table that stands there as an empty folder.
+void loadIn(const Tables& t, bool withPowv = true, bool withPost = true, const char* folder = nullptr) {
     const std::string& dir = scratch;
     remove((dir + "/POWV9.dat").c_str());
     remove((dir + "/POST9.dat").c_str());
+    if (folder && mkdir((dir + "/" + folder).c_str(), 0700) != 0) exit(3);
     if (withPowv) writeFile(dir + "/POWV9.dat", t.powv);
     if (withPost) writeFile(dir + "/POST9.dat", t.post);
     if (chdir(dir.c_str()) != 0) exit(3);
@@ -97,6 +100,8 @@ protected:
 TEST_F(FluteTables, MissingFilesEndTheRunWithTheirName) {
     EXPECT_EXIT(loadIn(synthetic(), false, true), testing::ExitedWithCode(1), "Error in opening POWV9.dat");
     EXPECT_EXIT(loadIn(synthetic(), true, false), testing::ExitedWithCode(1), "Error in opening POST9.dat");
+    EXPECT_EXIT(loadIn(synthetic(), false, true, "POWV9.dat"), testing::ExitedWithCode(1), "^POWV9.dat: is a folder\n$");
+    EXPECT_EXIT(loadIn(synthetic(), true, false, "POST9.dat"), testing::ExitedWithCode(1), "^POST9.dat: is a folder\n$");
 }
 
 TEST_F(FluteTables, WellFormedTablesLoadWithSharedGroups) {
