@@ -40,14 +40,14 @@ void runLayerAssignment(NetDB& db, parameterSet& settings, Graph& graph, bool re
     printCpuTotalTime();
 }
 
-void writeLayerAssignedResult(const char* resultName, parameterSet& settings, Graph& graph) {
+void writeLayerAssignedResult(const char* resultName, parameterSet& settings, Graph& graph, bool announce) {
     std::string reportName = std::string(resultName) + ".ofinfo";
     if (settings.Output_Routing_Result) {
-        std::cout << "output routing result = " << resultName << std::endl;
+        if (announce) std::cout << "output routing result = " << resultName << std::endl;
         graph.output3Dresult(resultName);
     }
     if (settings.Output_Overflow_Information) {
-        std::cout << "output overflow infomation file = " << reportName << std::endl;
+        if (announce) std::cout << "output overflow infomation file = " << reportName << std::endl;
         graph.outputOverflowInfo(reportName.c_str());
     }
 }

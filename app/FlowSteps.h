@@ -16,8 +16,8 @@ void printCpuTotalTime();
 void runLayerAssignment(NetDB& db, parameterSet& settings, Graph& graph, bool releasePaths = false);
 
 // The routing result and the ".ofinfo" report from the assigned layers, each
-// when the settings ask for it.
-void writeLayerAssignedResult(const char* resultName, parameterSet& settings, Graph& graph);
+// when the settings ask for it; with `announce` each under its console line.
+void writeLayerAssignedResult(const char* resultName, parameterSet& settings, Graph& graph, bool announce = true);
 
 // Negotiation costs of the fast schedule, also used by the re-placement loop:
 // history divisor 50, sigmoid slope 0.5, history exponent 1.8, cost scale 10,

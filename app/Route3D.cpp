@@ -4,6 +4,8 @@
 #include <iostream>
 #include <string>
 
+#include "app/FlowSteps.h"
+#include "app/ResultMeasure.h"
 #include "database/Parser.h"
 #include "database/PathOrder.h"
 #include "database/Timer.h"
@@ -30,8 +32,8 @@ void commitSingleCellStacks(GlobalRouter& router, NetDB& db) {
 
 }  // namespace
 
-void Route3D(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, Graph& graph, parameterSet&,
-             controlGR& control) {
+bool Route3D(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, Graph& graph, parameterSet&,
+             controlGR& control, const ResultMeasure* withoutStage) {
     Timer stage;
     stage.start();
     router.costMode3D = 3;
@@ -60,6 +62,17 @@ void Route3D(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, Graph&
     std::cout << "3D refinement keeps round " << best.round << ": total overflow " << router.totalOF << " (start "
               << best.startOF << ", last round " << best.lastOF << ")" << std::endl;
     commitSingleCellStacks(router, db);
+    bool stageKept = true;
+    if (withoutStage) {
+        const ResultMeasure staged = measureRoutedPaths(db);
+        stageKept = betterResult(staged, *withoutStage);
+        const ResultMeasure& kept = stageKept ? staged : *withoutStage;
+        const ResultMeasure& other = stageKept ? *withoutStage : staged;
+        std::cout << "3D refinement keeps the result " << (stageKept ? "of" : "without") << " the 3D stage: "
+                  << "total overflow " << kept.totalOverflow << ", wire length + vias " << kept.length
+                  << (stageKept ? " (without the stage: " : " (with the stage: ") << "total overflow " << other.totalOverflow
+                  << ", wire length + vias " << other.length << ")" << std::endl;
+    }
 
     graph.reset(db);
     std::cout << "===================Start DP-based Layer Assignment with Negotiation Scheme==================="
@@ -68,26 +81,33 @@ void Route3D(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, Graph&
     graph.COLA(0, 0, 0, false);
     std::cout << "Layer Assignment costs " << static_cast<double>(stage.getTime()) << " seconds" << std::endl
               << std::endl;
+    return stageKept;
 }
 
 void refine3DAndWrite(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, Graph& graph,
                       parameterSet& settings, controlGR& control, const char* resultName) {
+    // The result without the stage comes first: its files are held as the run
+    // without the stage writes them, and the stage's files replace them only
+    // when its result is better.
+    const ResultMeasure withoutStage = measureAssignedTrees(graph, db);
+    writeLayerAssignedResult(resultName, settings, graph, false);
+
     std::cout << "Start 3D GlobalRouting...." << std::endl;
     graph.convertLAtoGR(db);
     router.initial3Dmalloc();
     router.initial3DRouting(db.hTracks, db.vTracks, db.adjLocate, db.adjCapacity, db.pinCount,
                             settings.Pin_Blockage_Factor);
-    Route3D(router, db, orders, graph, settings, control);
+    const bool stageKept = Route3D(router, db, orders, graph, settings, control, &withoutStage);
 
     clock_t outStart = clock();
     if (settings.Output_Routing_Result) {
         std::cout << "output routing result = " << resultName << std::endl;
-        outputFile(resultName, db);
+        if (stageKept) outputFile(resultName, db);
     }
     if (settings.Output_Overflow_Information) {
         const std::string reportName = std::string(resultName) + ".ofinfo";
         std::cout << "output overflow infomation file = " << reportName << std::endl;
-        router.outputOverflowInfo(reportName.c_str());
+        if (stageKept) router.outputOverflowInfo(reportName.c_str());
     }
     std::cout << "Output File costs " << cpuSeconds(outStart, clock()) << " seconds" << std::endl << std::endl;
 }

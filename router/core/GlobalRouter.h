@@ -123,7 +123,8 @@ public:
     double historyExponent = 1.0;
     int hCap2D = 0;
     int vCap2D = 0;
-    int totalOF = 0;
+    // Total overflow: in tracks in 2D, pitch-weighted in 3D, where it passes the int range.
+    long long totalOF = 0;
     float bendCost = 1.0f;
     float costScale = 1.0f;
     float costOffset = 0.0f;
@@ -328,7 +329,7 @@ public:
     // ---- 3D refinement: commit, kernels and negotiation ----------------------------
     // The 3D work arrays are X * Y * L, index (x * Y + y) * L + z.
     int w3(int x, int y, int z) const { return (x * Y + y) * L + z; }
-    int Route3DPath(std::vector<RPoint>& path, Net& net);
+    long long Route3DPath(std::vector<RPoint>& path, Net& net);
     void RipUp3D(std::vector<RPoint>& path, Net& net);
     void initialSourceLayer(int x, int y, int z, int* dir, float* cost);
     void changeLayer(int x, int y, int* dir, float* cost);

@@ -13,10 +13,10 @@ int capacityOf(const Point_i& c, int kind) { return kind == 1 ? c.horizontal : k
 
 }  // namespace
 
-int GlobalRouter::Route3DPath(std::vector<RPoint>& path, Net& net) {
+long long GlobalRouter::Route3DPath(std::vector<RPoint>& path, Net& net) {
     t_addPath.start();
     const bool shared = net.twopin.size() >= 2;
-    int weighted = 0;
+    long long weighted = 0;
     for (const RPoint& p : path) {
         const int kind = p.hori;
         if (kind < 0 || kind > 2) continue;

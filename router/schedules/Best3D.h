@@ -21,11 +21,11 @@ struct Best3DPath {
 
 struct Best3D {
     int round = 0;
-    int totalOF = 0;
-    long long length = 0;  // wire length plus vias
+    long long totalOF = 0;  // pitch-weighted: 64 bits
+    long long length = 0;   // wire length plus vias
     int lastRound = 0;
-    int lastOF = 0;
-    int startOF = 0;
+    long long lastOF = 0;
+    long long startOF = 0;
     std::vector<TwoPin*> conns;  // every connection of the order list, sorted by address
     std::vector<int> savedAt;    // per connection: its entry in `saved`, -1 for none
     std::vector<Best3DPath> saved;

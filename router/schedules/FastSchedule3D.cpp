@@ -4,6 +4,7 @@
 // reroute count.
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -32,7 +33,9 @@ void GlobalRouter::fastRouting3D(std::vector<Net>&, std::vector<Order>& orders, 
     std::sort(orders.begin(), orders.end());
 
     control.wirelengthTrace.push_back(Wlen2D);
-    control.overflowTrace.push_back(totalOF);
+    // The trace holds ints; the pitch-weighted total is capped at the int range there.
+    auto traced = [this] { return static_cast<int>(std::min<long long>(totalOF, INT_MAX)); };
+    control.overflowTrace.push_back(traced());
     control.timeTrace.push_back(0.0f);
 
     std::vector<RPoint> oldPath;  // kept while the escape kernel looks for a new path
@@ -77,7 +80,7 @@ void GlobalRouter::fastRouting3D(std::vector<Net>&, std::vector<Order>& orders, 
         }
         const float t = timer.getTime();
         control.wirelengthTrace.push_back(Wlen2D);
-        control.overflowTrace.push_back(totalOF);
+        control.overflowTrace.push_back(traced());
         control.timeTrace.push_back(t);
         if (best) offerRound3D(*best, round, *this);
         if (control.verbose) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <ostream>
 #include <string>
@@ -92,12 +93,14 @@ TEST_F(Route3DRuns, BothWritersPrintFarCornersAndTheNetsOwnNames) {
                   "minimum spacing 1 1\nvia spacing 1 1\n-1000000000 -1000000000 100000000 100000000\n\n"
                   "num net 2\nwide.net 0 2 1\n-999999990 -999999990 1\n999999990 -850000000 1\n"
                   "n1 1 2 1\n-999999990 999999990 1\n999999990 999999990 1\n\n0\n");
+    // The 3D stage cannot better this design, so with it the result of layer
+    // assignment stays; the 3D writer's far corners show in Route3DWeighs.
     for (const std::string& extra : {k3D, std::string()}) {
         writeTextFile(dir + "/d.set", settingsFor(1, extra));
         ASSERT_EQ(run("REGULAR_ISPD", "d.result").status, 0);
         expectCheckerAgrees("d.result");
         const std::string result = readWholeFile(dir + "/d.result");
-        EXPECT_EQ(result.rfind(extra.empty() ? "wide.net 0\n" : "wide.net 0 0\n", 0), 0u) << result;
+        EXPECT_EQ(result.rfind("wide.net 0\n", 0), 0u) << result;
         EXPECT_NE(result.find("\nn1 1"), std::string::npos) << result;
     }
 }
@@ -149,4 +152,111 @@ TEST_P(Route3DKeeps, TheBestRoundIsWritten) {
     if (bookshelf) {
         EXPECT_NE(readWholeFile(dir + "/d.result").find("\nn505 505 0\n(96,240,1)-(96,240,2)\n"), std::string::npos);
     }
+}
+
+// The 3D stage's result is written only when it is strictly better than layer
+// assignment's (total overflow, then wire length + vias, as the checker counts
+// them); otherwise the files are those of the run without the stage.
+struct Weighed {
+    GeneratedDesign design;
+    int algorithm;
+    const char* mode;
+    bool farCorners;  // origin -10^8, G-cells of 10^6
+    bool stageKept;
+};
+
+void PrintTo(const Weighed& w, std::ostream* os) { *os << w.mode << " seed " << w.design.seed; }
+
+class Route3DWeighs : public IspdFlowRun<::testing::TestWithParam<Weighed>> {};
+
+INSTANTIATE_TEST_SUITE_P(BothWays, Route3DWeighs,
+                         ::testing::Values(Weighed{{27, 20, 6, 500}, 1, "FAST_ISPD", false, false},
+                                           Weighed{{21, 20, 4, 250}, 1, "REGULAR_ISPD", true, true}),
+                         [](const ::testing::TestParamInfo<Weighed>& info) {
+                             return std::string(info.param.mode) + "_seed" + std::to_string(info.param.design.seed);
+                         });
+
+TEST_P(Route3DWeighs, TheStageResultIsWrittenOnlyWhenBetter) {
+    const Weighed w = GetParam();
+    const GeneratedDesign& g = w.design;
+    ASSERT_EQ(runCommand(tools + "/gen_ispd --seed " + std::to_string(g.seed) + " --grid " + std::to_string(g.grid) +
+                         " " + std::to_string(g.grid) + " --layers " + std::to_string(g.layers) + " --nets " +
+                         std::to_string(g.nets) + " --out " + dir + "/d.gr" +
+                         (w.farCorners ? " --origin -100000000 -100000000 --tile 1000000 1000000" : ""))
+                  .status,
+              0);
+    auto route = [&](const std::string& extra, const std::string& result) {
+        writeTextFile(dir + "/d.set", settingsFor(w.algorithm, extra));
+        CommandResult r = run(w.mode, result, "5");
+        EXPECT_EQ(r.status, 0) << outputTail(r);
+        expectCheckerAgrees(result);
+        return r.out;
+    };
+    auto measured = [&](const std::string& result) {
+        auto c = parseLabelValues(runCommand(tools + "/check_ispd " + dir + "/d.gr " + dir + "/" + result).out);
+        return std::make_pair(c["total overflow"], c["wire edges"] + c["vias"]);
+    };
+    route("", "la.result");
+    const std::string out = route(k3D, "d.result");
+    EXPECT_EQ(countOf(out, "output routing result = d.result\n"), 1u);
+    const size_t line = out.find("3D refinement keeps the result ");
+    ASSERT_NE(line, std::string::npos) << outputTail({0, out, ""});
+    char which[8] = {};
+    long long keptOF = -1, keptLength = -1, otherOF = -1, otherLength = -1;
+    ASSERT_EQ(sscanf(out.c_str() + line,
+                     "3D refinement keeps the result %7s the 3D stage: total overflow %lld, wire length + vias %lld "
+                     "(%*[^:]: total overflow %lld, wire length + vias %lld)",
+                     which, &keptOF, &keptLength, &otherOF, &otherLength), 5);
+    EXPECT_EQ(std::string(which), w.stageKept ? "of" : "without");
+    // The figures are those the checker gives for the files.
+    const auto written = measured("d.result"), withoutStage = measured("la.result");
+    EXPECT_EQ(written, std::make_pair(keptOF, keptLength));
+    EXPECT_EQ(withoutStage, w.stageKept ? std::make_pair(otherOF, otherLength) : written);
+    const bool same = runCommand("cmp " + dir + "/d.result " + dir + "/la.result").status == 0 &&
+                      runCommand("cmp " + dir + "/d.result.ofinfo " + dir + "/la.result.ofinfo").status == 0;
+    EXPECT_EQ(same, !w.stageKept);
+    if (w.stageKept) {
+        EXPECT_LT(written, withoutStage);
+        // Written by the 3D writer: "name id 0" headers, corners from the far origin.
+        const std::string result = readWholeFile(dir + "/d.result");
+        EXPECT_EQ(result.rfind("n0 0 0\n(-9", 0), 0u) << result.substr(0, 300);
+    } else {
+        EXPECT_GE(otherOF, keptOF);
+    }
+}
+
+TEST_F(Route3DRuns, PitchOfOneHundredThousandStillRunsTheRounds) {
+    // 4000 two-pin nets on 10 x 10 G-cells with one track per layer edge: the
+    // wires alone overflow by more than 21,474 tracks, past the int range once
+    // weighted by the pitch. The time limit 0 ends each stage after its first
+    // reroute; the start of the 3D rounds does not depend on it.
+    std::string gr = "grid 10 10 2\nvertical capacity 0 100000\nhorizontal capacity 100000 0\n"
+                     "minimum width 50000 50000\nminimum spacing 50000 50000\nvia spacing 1 1\n0 0 10 10\n\n"
+                     "num net 4000\n";
+    for (int i = 0; i < 4000; ++i) {
+        const int a = i * 7 % 10, b = i * 3 % 10, d = (i * 11 + 5) % 10;
+        const int c = (i * 5 + 3) % 10 == a && d == b ? (a + 1) % 10 : (i * 5 + 3) % 10;
+        gr += "n" + std::to_string(i) + " " + std::to_string(i) + " 2 1\n" + std::to_string(a * 10 + 5) + " " +
+              std::to_string(b * 10 + 5) + " 1\n" + std::to_string(c * 10 + 5) + " " + std::to_string(d * 10 + 5) +
+              " 1\n";
+    }
+    writeTextFile(dir + "/d.gr", gr + "\n0\n");
+    writeTextFile(dir + "/d.set", "Via_Cost = 1\nMaze_Routing_Timeout = 0\nOutput_Routing_Result = Yes\n"
+                                  "Output_Overflow_Information = Yes\n" + k3D);
+    CommandResult r = run("FAST_ISPD", "d.result", "1");
+    ASSERT_EQ(r.status, 0) << outputTail(r);
+    const size_t round = r.out.find("Round=1 ", r.out.find("Start 3D Fast Routing"));
+    ASSERT_NE(round, std::string::npos) << outputTail(r);
+    EXPECT_GT(std::stoll(r.out.substr(r.out.find("totalOF=", round) + 8)), INT_MAX);
+    long long kept = -1;
+    ASSERT_EQ(sscanf(r.out.c_str() + r.out.find("3D refinement keeps round "),
+                     "3D refinement keeps round %*d: total overflow %lld", &kept), 1);
+    EXPECT_GT(kept, INT_MAX);
+    // The written result's total overflow as the checker counts it, in 64 bits.
+    long long written = -1;
+    ASSERT_EQ(sscanf(r.out.c_str() + r.out.find("3D refinement keeps the result "),
+                     "3D refinement keeps the result %*s the 3D stage: total overflow %lld", &written), 1);
+    EXPECT_GT(written, INT_MAX);
+    EXPECT_EQ(labelValue(runCommand(tools + "/check_ispd " + dir + "/d.gr " + dir + "/d.result").out, "total overflow"),
+              written);
 }

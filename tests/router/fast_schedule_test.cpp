@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "router/schedules/Best3D.h"
 #include "router/schedules/FastSchedule.h"
 #include "router/core/GlobalRouter.h"
 #include "router/schedules/RoutingOrder.h"
@@ -149,4 +150,38 @@ TEST(FastRouting, NoLotteryDrawForAConnectionAsLongAsTheRoundsMazeLimit) {
     r.fastRouting(d->nets, d->orders, d->control);
     EXPECT_EQ(d->control.overflowTrace, (std::vector<int>{8, 8, 8, 8}));
     EXPECT_EQ(rand(), firstDraw);
+}
+
+TEST(Best3DKeeper, LowerOverflowThenShorterThenEarlierRound) {
+    // Pitch-weighted totals beyond the int range; length is wire length plus vias.
+    struct Offer {
+        long long overflow;
+        int wirelength, vias;
+        int kept;
+    };
+    const Offer offers[] = {
+        {3000000000LL, 45, 10, 1},  // same overflow as the start, shorter
+        {3000000000LL, 45, 10, 1},  // full tie: the earlier round stays
+        {3000000000LL, 40, 16, 1},  // same overflow, longer
+        {2999999999LL, 90, 30, 4},  // lower overflow wins over length
+        {2999999999LL, 100, 20, 4}, // full tie again
+    };
+    auto r = makeSingleLayerRouter(2, 2, 1, 0);
+    r->totalOF = 3000000000LL;
+    r->Wlen2D = 50;
+    r->viaCount = 10;
+    Best3D best;
+    startBest3D(best, {}, *r);
+    for (int round = 1; round <= 5; ++round) {
+        const Offer& o = offers[round - 1];
+        r->totalOF = o.overflow;
+        r->Wlen2D = o.wirelength;
+        r->viaCount = o.vias;
+        offerRound3D(best, round, *r);
+        EXPECT_EQ(best.round, o.kept) << round;
+        EXPECT_EQ(best.lastOF, o.overflow);
+        EXPECT_EQ(best.totalOF, offers[o.kept - 1].overflow);
+        EXPECT_EQ(best.length, offers[o.kept - 1].wirelength + offers[o.kept - 1].vias);
+    }
+    EXPECT_EQ(best.startOF, 3000000000LL);
 }

@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    printf("route2d: totalOF=%d Wlen2D=%d cpu=%.2fs peakRSS=%ldKB\n", router.totalOF, router.Wlen2D,
+    printf("route2d: totalOF=%lld Wlen2D=%d cpu=%.2fs peakRSS=%ldKB\n", router.totalOF, router.Wlen2D,
            cpuSeconds(start, clock()), usage.ru_maxrss);
     return 0;
 }
