@@ -68,6 +68,10 @@ int main(int argc, char** argv) {
     }
     checkOutputFiles(outputs, inputs);
 
+    // The placement flows never run the 3D stage, whatever the .set file asks:
+    // the readers' memory check must not count its tables.
+    if (placing) settings.Optimization_3D_Iteration = 0;
+
     if (ispd) {
         Input_ISPD(cmd.designFile.c_str(), db, settings);
     } else {

@@ -23,7 +23,8 @@
 # compares every file each run writes (and HPWL's output) between the builds.
 #
 # Environment: DESIGNS (default "large mid"), LAS (default "1 2 3"), ITERS
-# (default 20), MODE_CELLS (default 20000), KEEP=1 keeps the work folder.
+# (default 20), MODE_CELLS (default 20000), KEEP=1 keeps the work folder (a
+# failed comparison always keeps it and names it).
 set -euo pipefail
 
 if [ $# -lt 2 ]; then
@@ -42,7 +43,11 @@ las=${LAS:-1 2 3}
 iters=${ITERS:-20}
 
 work=$(mktemp -d /tmp/tarvex_compare_XXXXXX)
-[ "${KEEP:-0}" = 1 ] || trap 'rm -rf "$work"' EXIT
+# A failed comparison keeps the work folder (the runs happen in subshells, so the
+# exit status decides, not a variable set there).
+trap 'status=$?
+      if [ "$status" -ne 0 ]; then echo "$0: failed; the work folder $work is kept" >&2
+      elif [ "${KEEP:-0}" != 1 ]; then rm -rf "$work"; fi' EXIT
 # The FLUTE tables sit beside each build's binary, in its run/ folder.
 tables=$(dirname "$new")/run
 [ -f "$tables/POWV9.dat" ] || tables=$(dirname "$old")/run
@@ -61,7 +66,7 @@ Output_Routing_Result = Yes
 Output_Overflow_Information = Yes
 SET
     (cd "$dir" && /usr/bin/time -v "$1" REGULAR_ISPD "$work/$3.gr" run.set out.result "$iters" \
-        >run.log 2>time.log) || { echo "$0: $1 failed on $3 (la $4), see $dir" >&2; KEEP=1; return 1; }
+        >run.log 2>time.log) || { echo "$0: $1 failed on $3 (la $4), see $dir" >&2; return 1; }
     awk -F': ' '/User time/ {u=$2} /System time/ {s=$2} /Maximum resident/ {m=$2}
                 END {printf "%.2f %d\n", u + s, m}' "$dir/time.log"
 }
@@ -100,7 +105,7 @@ SET
         i=$((i + 1))
         # shellcheck disable=SC2086
         (cd "$dir" && /usr/bin/time -v "$1" $r >"run$i.log" 2>"time$i.log") ||
-            { echo "$0: $1 $r failed, see $dir" >&2; KEEP=1; return 1; }
+            { echo "$0: $1 $r failed, see $dir" >&2; return 1; }
         read -r u m < <(awk -F': ' '/User time/ {u=$2} /System time/ {s=$2} /Maximum resident/ {m=$2}
                                 END {printf "%.2f %d\n", u + s, m}' "$dir/time$i.log")
         cpu=$(echo "$cpu + $u" | bc); [ "$m" -gt "$mem" ] && mem=$m

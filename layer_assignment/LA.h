@@ -136,6 +136,20 @@ public:
     // Flat [direction][x][y][layer] grid, indexed by idx3D.
     std::vector<GridEdge3D> grid3D;
     std::vector<net> nets;
+    // A net whose pins share one G-cell on several layers has no tree; the
+    // result joins its pins by the via stack from lo to hi. `before` is the
+    // index in nets of the next net with a tree, which keeps the file in net order.
+    struct pinStack {
+        size_t before = 0;
+        int id = 0;
+        std::string name;
+        int x = 0;
+        int y = 0;
+        int lo = 0;
+        int hi = 0;
+    };
+    std::vector<pinStack> pinStacks;
+    long long stackVias = 0;  // vias of all pinStacks, counted in the overflow report
     std::vector<net*> sortedNets;
 
     // DP scratch, sized once per conversion for the largest tree: one solution

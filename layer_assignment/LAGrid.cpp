@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "database/PathOrder.h"
 #include "layer_assignment/LA.h"
 
 namespace {
@@ -126,8 +127,18 @@ void Graph::initialLA(NetDB& db, int Via_Cost, double Pin_Blockage_Factor) {
     tileHeight = db.tileH;
 
     nets.clear();
+    pinStacks.clear();
+    stackVias = 0;
     for (const Net& src : db.nets) {
-        if (src.pin2D.size() < 2) continue;
+        if (src.pin2D.size() < 2) {
+            int lo = 0, hi = 0;
+            if (src.pin2D.size() == 1 && src.twopin.empty() &&
+                pinLayerSpan(src, src.pin2D[0].x, src.pin2D[0].y, lo, hi) && lo < hi) {
+                pinStacks.push_back(pinStack{nets.size(), src.id, src.name, src.pin2D[0].x, src.pin2D[0].y, lo, hi});
+                stackVias += hi - lo;
+            }
+            continue;
+        }
         nets.emplace_back();
         net& n = nets.back();
         n.id = src.id;

@@ -20,7 +20,19 @@ void Graph::output3Dresult(const char* fileName) {
     auto px = [&](int gx) { return llx + static_cast<long long>(gx) * tileWidth; };
     auto py = [&](int gy) { return lly + static_cast<long long>(gy) * tileHeight; };
 
+    // The via stacks of the nets without a tree that come before the net at index `upTo`.
+    size_t nextStack = 0;
+    auto writeStacks = [&](size_t upTo) {
+        for (; nextStack < pinStacks.size() && pinStacks[nextStack].before <= upTo; ++nextStack) {
+            const pinStack& p = pinStacks[nextStack];
+            fprintf(f, "%s %d\n", p.name.c_str(), p.id);
+            fprintf(f, "(%lld,%lld,%d)-(%lld,%lld,%d)\n", px(p.x), py(p.y), p.lo + 1, px(p.x), py(p.y), p.hi + 1);
+            fprintf(f, "!\n");
+        }
+    };
+
     for (size_t k = 0; k < nets.size(); ++k) {
+        writeStacks(k);
         const net& n = nets[k];
         const int stamp = static_cast<int>(k);
         fprintf(f, "%s %d\n", n.name.c_str(), n.id);
@@ -98,6 +110,7 @@ void Graph::output3Dresult(const char* fileName) {
         }
         fprintf(f, "!\n");
     }
+    writeStacks(nets.size());
     commitOutputOrExit(out);
 }
 
@@ -110,8 +123,10 @@ void Graph::outputOverflowInfo(const char* fileName) {
     fprintf(f, "Total overflow = %d\n", total);
     fprintf(f, "Max overflow = %d\n", maxOverflow);
     fprintf(f, "Wirelength = %d\n", Wlen2D);
-    fprintf(f, "Via count = %d\n", totalVia);
-    fprintf(f, "Total wirelength (wirelength+%d*vias) = %lld\n", viaCost, Wlen2D + static_cast<long long>(totalVia) * viaCost);
+    // The via stacks of the nets without a tree are vias of the result too.
+    const long long vias = totalVia + stackVias;
+    fprintf(f, "Via count = %lld\n", vias);
+    fprintf(f, "Total wirelength (wirelength+%d*vias) = %lld\n", viaCost, Wlen2D + vias * viaCost);
     fprintf(f, "\nOverflowed grid edges: dem cap \n");
     for (int x = 0; x < X - 1; ++x)
         for (int y = 0; y < Y; ++y)

@@ -27,9 +27,11 @@ public:
         }
         return static_cast<int>(v);
     }
-    // The track count of a die edge at a pitch factor, as the TRACKS line prints it.
-    int tracks(long long top, float pitch, const char* what) const {
-        const float q = static_cast<float>(top) / pitch;
+    // The track count of a die side from origin to top at a pitch factor, as the
+    // TRACKS line prints it. The tracks start at the origin and run to the top
+    // edge; a die at or right of 0 keeps the count of its top edge alone.
+    int tracks(long long origin, long long top, float pitch, const char* what) const {
+        const float q = static_cast<float>(top - std::min(origin, 0LL)) / pitch;
         if (!(q > -2147483648.0f && q < 2147483648.0f)) {
             std::fflush(stdout);
             std::fprintf(stderr, "ERROR: %s: %s %g does not fit a DEF integer (-2147483648 .. 2147483647)\n",
@@ -46,12 +48,12 @@ private:
 
 // Checks every coordinate before the first line is written.
 void checkRanges(const DefRange& r, const NetDB& db, const DRC& drc, long long xTop, long long yTop) {
-    if (drc.USE_BOTTOM_LAYER) r.tracks(yTop, drc.metal1Pitch, "metal1 track count");
+    if (drc.USE_BOTTOM_LAYER) r.tracks(db.originY, yTop, drc.metal1Pitch, "metal1 track count");
     for (int i = 1; i < db.layerNum; ++i) {
         if (db.hCap[i] != 0)
-            r.tracks(yTop, drc.WIRE_PITCH, "horizontal track count");
+            r.tracks(db.originY, yTop, drc.WIRE_PITCH, "horizontal track count");
         else if (db.vCap[i] != 0)
-            r.tracks(xTop, drc.WIRE_PITCH, "vertical track count");
+            r.tracks(db.originX, xTop, drc.WIRE_PITCH, "vertical track count");
     }
     r.scaled(db.originX, "die origin x");
     r.scaled(db.originY, "die origin y");
@@ -123,16 +125,16 @@ void outputDEF(const std::string& fileName, const std::string& designName, NetDB
     const float dbu = static_cast<float>(drc.dbu);
     if (drc.USE_BOTTOM_LAYER)
         std::fprintf(f, "TRACKS Y %lld DO %d STEP %.3lf LAYER metal%d ;\n", db.originY * s,
-                     range.tracks(yTop, drc.metal1Pitch, "metal1 track count"),
+                     range.tracks(db.originY, yTop, drc.metal1Pitch, "metal1 track count"),
                      static_cast<double>(dbu * drc.metal1Pitch), 1);
     for (int i = 1; i < db.layerNum; ++i) {
         const double step = static_cast<double>(dbu * drc.WIRE_PITCH * static_cast<float>(db.minWidth[i]));
         if (db.hCap[i] != 0)
             std::fprintf(f, "TRACKS Y %lld DO %d STEP %.3lf LAYER metal%d ;\n", db.originY * s,
-                         range.tracks(yTop, drc.WIRE_PITCH, "horizontal track count"), step, i + 1);
+                         range.tracks(db.originY, yTop, drc.WIRE_PITCH, "horizontal track count"), step, i + 1);
         else if (db.vCap[i] != 0)
             std::fprintf(f, "TRACKS X %lld DO %d STEP %.3lf LAYER metal%d ;\n", db.originX * s,
-                         range.tracks(xTop, drc.WIRE_PITCH, "vertical track count"), step, i + 1);
+                         range.tracks(db.originX, xTop, drc.WIRE_PITCH, "vertical track count"), step, i + 1);
     }
 
     printf("tileW=%d  tileH=%d\n", db.tileW, db.tileH);

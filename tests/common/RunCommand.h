@@ -8,11 +8,13 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <cstdlib>
 #include <string>
+#include <system_error>
 
 #include <gtest/gtest.h>
 
@@ -46,17 +48,46 @@ inline CommandResult runCommand(const std::string& cmd, const std::string& scrat
 
 inline void writeTextFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
 
-// A file name in the test temp folder that no other test process uses: ctest runs
-// every test case as its own process, several at a time.
-inline std::string scratchPath(const std::string& name) {
-    return ::testing::TempDir() + "p" + std::to_string(getpid()) + "_" + name;
+// A folder in the test temp folder, removed with everything in it when the
+// object goes (also after a failed assertion). Only the process that made it
+// removes it: a death test's forked child leaves its parent's folder alone.
+class TempFolder {
+public:
+    // A fresh folder named `stem` followed by six random characters.
+    explicit TempFolder(const std::string& stem) : owner_(getpid()) {
+        std::string tmpl = ::testing::TempDir() + stem + "XXXXXX";
+        if (mkdtemp(&tmpl[0]) != nullptr) path_ = tmpl;
+    }
+    // The folder `name`, made when missing (a tag, so the two constructors differ).
+    struct Named {};
+    TempFolder(const std::string& name, Named) : owner_(getpid()), path_(::testing::TempDir() + name) {
+        mkdir(path_.c_str(), 0755);
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        if (getpid() == owner_ && !path_.empty()) std::filesystem::remove_all(path_, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    // Empty when the folder could not be made.
+    const std::string& path() const { return path_; }
+
+private:
+    pid_t owner_;
+    std::string path_;
+};
+
+// A folder of its own for this test process, made on first use and removed when
+// the process ends; ends in '/'. ctest runs every test case as its own process,
+// several at a time.
+inline std::string scratchDir() {
+    static const TempFolder folder("tarvex_p" + std::to_string(getpid()), TempFolder::Named{});
+    return folder.path() + "/";
 }
 
-// A folder of its own for this test process, made on first use; ends in '/'.
-inline std::string scratchDir() {
-    std::string dir = ::testing::TempDir() + "tarvex_p" + std::to_string(getpid()) + "/";
-    mkdir(dir.c_str(), 0755);
-    return dir;
+// A file name in the scratch folder that no other test process uses.
+inline std::string scratchPath(const std::string& name) {
+    return scratchDir() + "p" + std::to_string(getpid()) + "_" + name;
 }
 
 // The "label: integer" lines of a tool's report (the result checker's, say);

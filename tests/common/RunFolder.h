@@ -1,11 +1,12 @@
 #pragma once
 // A work folder of its own for an end-to-end test (with the FLUTE tables, so the
-// binary runs there), removed when the test passes; and the report readers the
+// binary runs there), removed when the test ends; and the report readers the
 // end-to-end tests share.
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <regex>
 #include <string>
 
@@ -46,17 +47,18 @@ protected:
     std::string dir;
 
     void SetUp() override {
-        char tmpl[] = "/tmp/tarvex_e2e_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
+        folder_ = std::make_unique<TempFolder>("tarvex_e2e_");
+        dir = folder_->path();
+        ASSERT_FALSE(dir.empty());
         const std::string tables = std::string(TARVEX_BINARY_DIR) + "/run";
         ASSERT_EQ(runCommand("cp " + tables + "/POWV9.dat " + tables + "/POST9.dat " + dir).status, 0)
             << "the FLUTE tables are missing from " << tables;
     }
-    void TearDown() override {
-        if (!this->HasFailure()) runCommand("rm -rf " + dir);
-    }
+    void TearDown() override { folder_.reset(); }
 
     // The binary run in the folder with the given operands.
     CommandResult runHere(const std::string& operands) { return runCommand("cd " + dir + " && " + bin + " " + operands); }
+
+private:
+    std::unique_ptr<TempFolder> folder_;
 };

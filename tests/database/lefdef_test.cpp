@@ -325,6 +325,23 @@ TEST(Conversion, TinyDesignMatchesHandWrittenFiles) {
     EXPECT_NE(def.find("TRACKS Y 0 DO 52 STEP 920.000 LAYER metal1 ;\nTRACKS X 0 DO 50 STEP 1000.000 LAYER metal2 ;\n"),
               std::string::npos)
         << def;
+
+    // The same die moved to (-100, -60): the tracks still cover its 50 x 48 units.
+    NetDB moved = tinyDesign();
+    moved.originX = -100;
+    moved.originY = -60;
+    for (Row& row : moved.rows) row.x -= 100, row.y -= 60;
+    for (placeCell& c : moved.cells) {
+        c.xlow -= 100, c.ylow -= 60;
+        for (shape& sh : c.shapes) sh.x -= 100, sh.y -= 60;
+    }
+    convertToString(moved, dir + "moved");
+    EXPECT_NE(readWholeFile(dir + "moved.def")
+                  .find("TRACKS X -100000 DO 54 STEP 920.000 LAYER metal2 ;\n"
+                        "TRACKS Y -60000 DO 52 STEP 1840.000 LAYER metal3 ;\n"
+                        "TRACKS Y -60000 DO 52 STEP 1840.000 LAYER metal4 ;\n"),
+              std::string::npos)
+        << readWholeFile(dir + "moved.def");
 }
 
 TEST(Conversion, SmallStacksClampPinLayers) {

@@ -6,11 +6,34 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <sstream>
 #include <string>
 
 #include "tests/common/IspdFlowRun.h"
 
 namespace {
+
+// The result without the nets written as one via stack alone (pins in one
+// G-cell on several layers): the benchmark reader keeps no such net.
+std::string withoutViaStackNets(const std::string& result) {
+    std::istringstream in(result);
+    std::string kept, header, line;
+    while (std::getline(in, header)) {
+        std::string net = header + "\n";
+        int lines = 0;
+        long long x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+        int z1 = 0, z2 = 0;
+        bool via = false;
+        while (std::getline(in, line) && line != "!") {
+            net += line + "\n";
+            via = ++lines == 1 && sscanf(line.c_str(), "(%lld,%lld,%d)-(%lld,%lld,%d)", &x1, &y1, &z1, &x2, &y2, &z2) == 6 &&
+                  x1 == x2 && y1 == y2;
+        }
+        if (!(lines == 1 && via)) kept += net + "!\n";
+    }
+    return kept;
+}
 
 class BookshelfFlow : public IspdFlowRun<> {
 protected:
@@ -34,7 +57,7 @@ protected:
         const std::string ispdMode = mode + "_ISPD";
         CommandResult direct = runHere(ispdMode + " d.gr d.set i.result");
         ASSERT_EQ(direct.status, 0) << direct.err;
-        EXPECT_TRUE(readWholeFile(dir + "/i.result") == readWholeFile(dir + "/b.result"))
+        EXPECT_TRUE(readWholeFile(dir + "/i.result") == withoutViaStackNets(readWholeFile(dir + "/b.result")))
             << "the Bookshelf run and the run on the equivalent benchmark differ";
     }
 };

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "database/MemoryBudget.h"
 #include "tests/common/RunCommand.h"
 
 namespace {
@@ -75,6 +76,27 @@ TEST_F(MemoryLimits, BookshelfGridBeyondTheMachineIsRefusedWhileReading) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("the grid of 16000 x 16000 G-cells on 8 layers needs about"), std::string::npos) << r.err;
     EXPECT_EQ(r.out.find("Input File costs"), std::string::npos);
+}
+
+TEST_F(MemoryLimits, PlacementModesDoNotCountThe3DStage) {
+    // 1000 x 1500 G-cells on 100 layers: about 3 GB without the 3D stage, 33 GB with it.
+    const long long have = machineMemoryBytes();
+    if (have == 0 || estimateGridBytes(1000, 1500, 100, true) <= have)
+        GTEST_SKIP() << "the grid fits this machine even with the 3D stage";
+    ASSERT_EQ(runCommand(std::string(TARVEX_TOOLS_DIR) + "/gen_bookshelf --cells 20 --seed 2 --layers 8 --name d --out " +
+                         dir)
+                  .status,
+              0);
+    // The grid line set to 1000 x 1500 x 100, each per-layer list of d.route repeated to 100 layers.
+    ASSERT_EQ(runCommand("cd " + dir + " && awk '/^Grid /{$0 = \"Grid : 1000 1500 100\"} /^(Vertical|Horizontal)Capacity|^Min|^ViaSp/{"
+                         "s = $1 \" :\"; for (i = 0; i < 100; ++i) s = s \" \" $(3 + i % 8); $0 = s} 1' d.route >r && "
+                         "mv r d.route")
+                  .status,
+              0);
+    writeTextFile(dir + "run.set", readWholeFile(dir + "run.set") + "3D_Optimization_Iteration = 1\n");
+    CommandResult r = runCommand("cd " + dir + " && " + kBin + " LEGAL d.aux d.pl run.set out.pl");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err.find("needs about"), std::string::npos) << r.err;
 }
 
 }  // namespace

@@ -83,8 +83,9 @@ TEST(Route2DEndToEnd, MazeStageLowersOverflowAndEveryPathJoinsItsEnds) {
     for (const Design& d : designs) {
         SCOPED_TRACE(std::to_string(d.grid) + " x " + std::to_string(d.grid) + ", " + std::to_string(d.nets) +
                      " nets, seed " + std::to_string(d.seed) + " " + d.extraSettings);
-        const std::string dir = "/tmp/tarvex_route2d_e2e_" + std::to_string(getpid());
-        ASSERT_EQ(runCommand("mkdir -p " + dir).status, 0);
+        const TempFolder folder("tarvex_route2d_e2e_");
+        const std::string dir = folder.path();
+        ASSERT_FALSE(dir.empty());
         const std::string bench = dir + "/congested.gr";
         const std::string settings = dir + "/run.set";
         if (d.cap > 0) {
@@ -117,7 +118,6 @@ TEST(Route2DEndToEnd, MazeStageLowersOverflowAndEveryPathJoinsItsEnds) {
         std::vector<Order> orders;
         routeRegular2D(db, set, router, control, orders);
         const std::string out = testing::internal::GetCapturedStdout();
-        runCommand("rm -rf " + dir);
 
         const auto mono = linesBetween(out, "===================Start Monotonic Routing===================",
                                        "Monotonic Routing costs ");

@@ -151,6 +151,9 @@ TEST_P(Route3DKeeps, TheBestRoundIsWritten) {
     EXPECT_LE(written, route("", "la.result").second);
     if (bookshelf) {
         EXPECT_NE(readWholeFile(dir + "/d.result").find("\nn505 505 0\n(96,240,1)-(96,240,2)\n"), std::string::npos);
+        // Without the 3D stage the layer-assignment writer joins them too, in net order.
+        EXPECT_NE(readWholeFile(dir + "/la.result").find("\n!\nn505 505\n(96,240,1)-(96,240,4)\n!\nn506 506\n"),
+                  std::string::npos);
     }
 }
 

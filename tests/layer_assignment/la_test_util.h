@@ -13,6 +13,7 @@
 
 #include "database/NetDB.h"
 #include "layer_assignment/LA.h"
+#include "tests/common/RunCommand.h"
 
 namespace latest {
 
@@ -79,7 +80,7 @@ inline std::string readFile(const std::string& name) {
 }
 
 inline std::string tempName(const std::string& stem) {
-    return std::string(::testing::TempDir()) + "la_" + stem + "_" +
+    return scratchDir() + "la_" + stem + "_" +
            ::testing::UnitTest::GetInstance()->current_test_info()->name();
 }
 
