@@ -171,16 +171,16 @@ public:
     // Rebuilds every bin's local rows from the sub-rows and their cells.
     void buildLocalRow();
     // The three passes; each returns its summed improvement and its wall-clock seconds.
-    int insideBinChange(float& seconds);
-    int slidingWindow(float& seconds);
-    int replace2WhitePlace(float& seconds);
+    long long insideBinChange(float& seconds);
+    long long slidingWindow(float& seconds);
+    long long replace2WhitePlace(float& seconds);
     // Local wire length of c with its corner at (x, y); far ends clamped into c's bin.
-    int calcLocalLength(placeCell& c, int x, int y, int exclude);
-    int gainOfChangeTwoCell(placeCell& a, placeCell& b);
-    int getChangeGain(placeCell& a, placeCell& b);
-    int changeOrder(LocalRow& row, int start, int n, std::vector<int>& order, std::vector<int>& bestOrder);
+    long long calcLocalLength(placeCell& c, int x, int y, int exclude);
+    long long gainOfChangeTwoCell(placeCell& a, placeCell& b);
+    long long getChangeGain(placeCell& a, placeCell& b);
+    long long changeOrder(LocalRow& row, int start, int n, std::vector<int>& order, std::vector<int>& bestOrder);
     void emunerateCost(LocalRow& row, int start, std::vector<int>& order, int left, std::vector<int>& bestOrder,
-                       int& bestCost, int depth);
+                       long long& bestCost, int depth);
     // Median target of c's corner over its connections' far ends.
     void getBestPoint(placeCell& c, int& x, int& y, std::vector<int>& xs, std::vector<int>& ys);
     // The bin of c's corner, widened to hold c: where c's far ends are clamped.
