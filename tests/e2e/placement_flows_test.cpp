@@ -93,42 +93,67 @@ protected:
 };
 
 TEST_F(PlacingModes, DesignsThatCannotBePlacedAreRefusedBeforeAnyWork) {
+    // LEGAL and PLACE refuse every case; TWOPIN places nothing and runs them all.
+    enum Refused {
+        kPlacing,     // PLACE refuses it without an iteration too
+        kLegalizing,  // only a run that moves and legalizes cells: PLACE without an iteration runs
+        kRows,        // as kPlacing, and CONVERT refuses it before it writes
+    };
     const struct {
         const char* file;
         const char* from;  // its first occurrence is replaced
         const char* to;
-        bool twoPin;          // TWOPIN refuses it too: it builds the rows but legalizes nothing
+        Refused refused;
         std::string message;  // the line on standard error
     } cases[] = {
-        {"s.scl", "Sitewidth : 1", "Sitewidth : 2", true,
+        {"s.scl", "Sitewidth : 1", "Sitewidth : 2", kPlacing,
          "s.scl:8: the row's Sitewidth is 2; placement takes a site as one database unit and needs Sitewidth 1 and "
          "Sitespacing 1\n"},
-        {"s.scl", "Sitespacing : 1", "Sitespacing : 0", true, "s.scl:9: the row's Sitespacing is 0; "},
-        {"s.nodes", "o5 4 12", "o5 4 24", true,
+        {"s.scl", "Sitespacing : 1", "Sitespacing : 0", kPlacing, "s.scl:9: the row's Sitespacing is 0; "},
+        {"s.nodes", "o5 4 12", "o5 4 24", kPlacing,
          "s.nodes:10: movable object o5 is 24 high and the rows are 12 high; placement keeps each cell within one row\n"},
-        {"s.nodes", "o2 6 12", "o2 81 12", false,
+        {"s.nodes", "o2 6 12", "o2 81 12", kLegalizing,
          "s.nodes:7: movable object o2 is 81 wide and cannot be legalized: the widest free row segment is 80\n"},
         {"s.nodes", "4 12\n  o1 4 12\n  o2 6 12\n  o3 10 24 terminal\n  o4 10 12 terminal\n  o5 4",
-         "80 12\n  o1 80 12\n  o2 80 12\n  o3 10 24 terminal\n  o4 10 12 terminal\n  o5 80", false,
+         "80 12\n  o1 80 12\n  o2 80 12\n  o3 10 24 terminal\n  o4 10 12 terminal\n  o5 80", kLegalizing,
          "ERROR: the movable cells cannot be legalized: their area of 3840 exceeds the 3540 of free row area\n"},
+        {"s.scl", "Coordinate : 12", "Coordinate : 6", kRows,
+         "s.scl:17: the row (x 0 to 80, y 6 to 18) overlaps the row of line 8 (x 0 to 80, y 0 to 12); placement needs "
+         "rows that do not overlap\n"},
+        {"s.scl", "SubrowOrigin : 0 ", "SubrowOrigin : -10 ", kRows,
+         "s.scl:8: the row (x -10 to 70, y 0 to 12) reaches outside the die (x 0 to 80, y 0 to 48); placement keeps "
+         "every row inside the die\n"},
+        // Rows of unequal heights: the lowest one, the last, decides.
+        {"s.scl", "Coordinate : 36\n  Height : 12", "Coordinate : 36\n  Height : 11", kPlacing,
+         "s.nodes:5: movable object o0 is 12 high and the lowest row is 11 high; placement keeps each cell within one "
+         "row\n"},
+        // At the right end of the rows (LEGAL) or of the die (PLACE) o5's pin would pass the readers' bound.
+        {"s.nets", "o5 I : 0.0 0.0", "o5 I : 999999968.0 0.0", kLegalizing,
+         "s.nodes:10: movable object o5 has a pin 999999970 from its lower-left corner in x; with its corner at x 76, a "
+         "spot in the "},
     };
     writeTextFile(dir + "/p.set", "Via_Cost = 1\nMaze_Routing_Timeout = 60\nPin_Blockage_Factor = 0.5\nBlockage_Expanding = 0\n");
+    writeTextFile(dir + "/p0.set", readWholeFile(dir + "/p.set") + "Placement_Iteration = 0\n");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.to);
         writeSmallBookshelfSet(dir + "/");
         ASSERT_NO_FATAL_FAILURE(edit(c.file, c.from, c.to));
-        for (const char* mode : {"LEGAL", "PLACE", "TWOPIN"}) {
-            std::remove((dir + "/out").c_str());
-            const CommandResult r = runHere(std::string(mode) + " s.aux s.pl p.set out");
-            if (std::string(mode) == "TWOPIN" && !c.twoPin) {
-                EXPECT_EQ(r.status, 0) << r.err;
+        for (const std::string mode : {"LEGAL", "PLACE", "TWOPIN", "PLACE0", "CONVERT"}) {
+            if ((mode == "CONVERT" && c.refused != kRows) || (mode == "PLACE0" && c.refused != kLegalizing)) continue;
+            for (const char* ext : {"", ".aux", ".lef", ".def"}) std::remove((dir + "/out" + ext).c_str());
+            const CommandResult r = runHere(mode == "CONVERT" ? "CONVERT s.aux s.pl out"
+                                            : mode == "PLACE0" ? "PLACE s.aux s.pl p0.set out"
+                                                               : mode + " s.aux s.pl p.set out");
+            if (mode == "TWOPIN" || mode == "PLACE0") {
+                EXPECT_EQ(r.status, 0) << mode << "\n" << r.err;
                 continue;
             }
             EXPECT_EQ(r.status, 1) << mode;
             EXPECT_EQ(r.err.rfind(c.message, 0), 0u) << mode << "\n" << r.err;
-            for (const char* work : {"block_expanding=", "BuildMovableTree", "totalMST", "Legalization:"})
+            for (const char* work : {"block_expanding=", "BuildMovableTree", "totalMST", "Legalization:", "output LEF"})
                 EXPECT_EQ(r.out.find(work), std::string::npos) << mode << " " << work;
-            EXPECT_FALSE(std::ifstream(dir + "/out").good()) << mode;
+            for (const char* ext : {"", ".aux", ".lef", ".def"})
+                EXPECT_FALSE(std::ifstream(dir + "/out" + ext).good()) << mode << ext;
         }
         // The routing modes do not place cells and read the same set.
         if (std::string(c.file) == "s.scl") {
