@@ -180,7 +180,7 @@ void refuseUnplaceableDesign(const NetDB& db) {
 }
 
 void refuseImpossibleLegalization(const NetDB& db, const Placement& p) {
-    long long freeArea = 0;
+    AreaSum freeArea = 0;
     long long widest = -1;
     for (const Row& r : p.rows)
         for (const SubRow* s : r.subRows) {
@@ -188,15 +188,15 @@ void refuseImpossibleLegalization(const NetDB& db, const Placement& p) {
             freeArea += length * (static_cast<long long>(s->yhigh) - s->ylow);
             widest = std::max(widest, length);
         }
-    long long cellArea = 0;
+    AreaSum cellArea = 0;
     for (const placeCell& c : p.cells)
         if (c.type == 0) cellArea += static_cast<long long>(c.width) * c.height;
     if (cellArea > freeArea) {
         std::fflush(stdout);
         std::fprintf(stderr,
-                     "ERROR: the movable cells cannot be legalized: their area of %lld exceeds the %lld of free row "
+                     "ERROR: the movable cells cannot be legalized: their area of %s exceeds the %s of free row "
                      "area\n",
-                     cellArea, freeArea);
+                     areaText(cellArea).c_str(), areaText(freeArea).c_str());
         std::exit(1);
     }
     for (size_t i = 0; i < p.cells.size(); ++i) {
