@@ -168,7 +168,11 @@ TEST_F(PlacingModes, DesignsThatCannotBePlacedAreRefusedBeforeAnyWork) {
 //   must not read as "not placed");
 // - two cells of 100000 x 100000 on G-cells of that size, their net on a layer
 //   without horizontal tracks: areas beyond int in the bins, in the density cost
-//   of the re-placement loop and in the legalizer.
+//   of the re-placement loop and in the legalizer;
+// - rows of unequal heights, the taller one covered by a terminal, and cells as
+//   tall as the lower row whose area is exactly its free area;
+// - a cell of 25 connections to a terminal far off on G-cells of 10^8: local wire
+//   lengths beyond int in the detailed placement.
 TEST_F(PlacingModes, RowsAtNegativeXAndAreasBeyondIntArePlaced) {
     writeSmallBookshelfSet(dir + "/");
     ASSERT_NO_FATAL_FAILURE(edit("s.route", "GridOrigin : 0 0", "GridOrigin : -40 0"));
@@ -178,6 +182,14 @@ TEST_F(PlacingModes, RowsAtNegativeXAndAreasBeyondIntArePlaced) {
     for (const char* y : {"0", "100000"})
         big += std::string("CoreRow Horizontal\n Coordinate : ") + y + "\n Height : 100000\n Sitewidth : 1\n"
                " Sitespacing : 1\n Siteorient : N\n Sitesymmetry : Y\n SubrowOrigin : 0 NumSites : 500000\nEnd\n";
+    std::string wideNets = "NumNets : 25\nNumPins : 50\n\n";
+    for (int n = 0; n < 25; ++n) wideNets += "NetDegree : 2 n" + std::to_string(n) + "\n o0 O : 0.0 0.0\n o1 I : 0.0 0.0\n";
+    const std::string row = "CoreRow Horizontal\n Coordinate : %\n Sitewidth : 1\n Sitespacing : 1\n Siteorient : N\n"
+                            " Sitesymmetry : Y\n SubrowOrigin : 0 NumSites : ";
+    auto rowAt = [&](const std::string& y, const std::string& height, const std::string& sites) {
+        std::string r = row;
+        return r.replace(r.find('%'), 1, y + "\n Height : " + height) + sites + "\nEnd\n";
+    };
     const std::pair<std::string, std::string> files[] = {
         {"s.scl", scl},
         {"s.shapes", "shapes 1.0\n\nNumNonRectangularNodes : 1\n\no3 : 2\n  Shape_0 0 0 10 12\n  Shape_1 0 12 5 12\n"},
@@ -192,10 +204,26 @@ TEST_F(PlacingModes, RowsAtNegativeXAndAreasBeyondIntArePlaced) {
         {"b.route", "Grid : 5 2 2\nVerticalCapacity : 0 20\nHorizontalCapacity : 1 0\nMinWireWidth : 1 1\n"
                     "MinWireSpacing : 1 1\nViaSpacing : 0 0\nGridOrigin : 0 0\nTileSize : 100000 100000\n"
                     "BlockagePorosity : 0\nNumNiTerminals : 0\nNumBlockageNodes : 0\n"},
+        {"e.aux", "RowBasedPlacement : e.nodes e.nets s.wts e.pl e.scl b.shapes e.route\n"},
+        {"e.nodes", "NumNodes : 3\nNumTerminals : 1\no0 5 10\no1 5 10\no2 10 12 terminal\n"},
+        {"e.nets", "NumNets : 1\nNumPins : 2\n\nNetDegree : 2 n0\n o0 O : 0.0 0.0\n o1 I : 0.0 0.0\n"},
+        {"e.pl", "UCLA pl 1.0\no0 0 12 : N\no1 4 12 : N\no2 0 0 : N /FIXED\n"},
+        {"e.scl", "NumRows : 2\n" + rowAt("0", "12", "10") + rowAt("12", "10", "10")},
+        {"e.route", "Grid : 2 2 2\nVerticalCapacity : 0 20\nHorizontalCapacity : 20 0\nMinWireWidth : 1 1\n"
+                    "MinWireSpacing : 1 1\nViaSpacing : 0 0\nGridOrigin : 0 0\nTileSize : 5 11\n"
+                    "BlockagePorosity : 0\nNumNiTerminals : 0\nNumBlockageNodes : 0\n"},
+        {"w.aux", "RowBasedPlacement : w.nodes w.nets s.wts w.pl w.scl b.shapes w.route\n"},
+        {"w.nodes", "NumNodes : 2\nNumTerminals : 1\no0 10 10\no1 1 1 terminal\n"},
+        {"w.nets", wideNets},
+        {"w.pl", "UCLA pl 1.0\no0 0 0 : N\no1 150000000 50000000 : N /FIXED\n"},
+        {"w.scl", "NumRows : 1\n" + rowAt("0", "10", "200000000")},
+        {"w.route", "Grid : 2 1 2\nVerticalCapacity : 0 20\nHorizontalCapacity : 20 0\nMinWireWidth : 1 1\n"
+                    "MinWireSpacing : 1 1\nViaSpacing : 0 0\nGridOrigin : 0 0\nTileSize : 100000000 100000000\n"
+                    "BlockagePorosity : 0\nNumNiTerminals : 0\nNumBlockageNodes : 0\n"},
         {"p.set", "Via_Cost = 1\nMaze_Routing_Timeout = 60\nPin_Blockage_Factor = 0.5\nRounds_Per_Iteration = 2\n"},
     };
     for (const auto& f : files) writeTextFile(dir + "/" + f.first, f.second);
-    for (const char* set : {"s", "b"})
+    for (const char* set : {"s", "b", "e", "w"})
         for (const char* mode : {"LEGAL", "PLACE"}) {
             const std::string aux = std::string(set) + ".aux", pl = std::string(set) + ".pl";
             const CommandResult r = runHere(std::string(mode) + " " + aux + " " + pl + " p.set out.pl");
@@ -209,6 +237,12 @@ TEST_F(PlacingModes, RowsAtNegativeXAndAreasBeyondIntArePlaced) {
             }
             if (std::string(set) == "b") {
                 EXPECT_NE(r.out.find("cellArea=20000000000  totalBinDem=20000000000\n"), std::string::npos);
+            }
+            if (std::string(set) == "e") {
+                EXPECT_NE(r.out.find("subRowCap=100  totalBinCap=100\ncellArea=100 "), std::string::npos) << r.out;
+            }
+            if (std::string(set) == "w" && std::string(mode) == "PLACE") {
+                EXPECT_NE(r.out.find("move2White(impr=1249999872, "), std::string::npos) << r.out;
             }
         }
 }
