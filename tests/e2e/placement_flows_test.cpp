@@ -172,7 +172,11 @@ TEST_F(PlacingModes, DesignsThatCannotBePlacedAreRefusedBeforeAnyWork) {
 // - rows of unequal heights, the taller one covered by a terminal, and cells as
 //   tall as the lower row whose area is exactly its free area;
 // - a cell of 25 connections to a terminal far off on G-cells of 10^8: local wire
-//   lengths beyond int in the detailed placement.
+//   lengths beyond int in the detailed placement;
+// - cells of 100000 x 100000 and 50000 x 100000 without connections, on two
+//   tiles with 5e9 of free row area in the first and a 5e9 cell in the second:
+//   the true areas send the first cell to the second tile (a 32-bit product
+//   would keep it); one site more of cell width is refused by its true area.
 TEST_F(PlacingModes, RowsAtNegativeXAndAreasBeyondIntArePlaced) {
     writeSmallBookshelfSet(dir + "/");
     ASSERT_NO_FATAL_FAILURE(edit("s.route", "GridOrigin : 0 0", "GridOrigin : -40 0"));
@@ -220,10 +224,19 @@ TEST_F(PlacingModes, RowsAtNegativeXAndAreasBeyondIntArePlaced) {
         {"w.route", "Grid : 2 1 2\nVerticalCapacity : 0 20\nHorizontalCapacity : 20 0\nMinWireWidth : 1 1\n"
                     "MinWireSpacing : 1 1\nViaSpacing : 0 0\nGridOrigin : 0 0\nTileSize : 100000000 100000000\n"
                     "BlockagePorosity : 0\nNumNiTerminals : 0\nNumBlockageNodes : 0\n"},
+        {"t.aux", "RowBasedPlacement : t.nodes t.nets s.wts t.pl t.scl b.shapes t.route\n"},
+        {"t.nodes", "NumNodes : 4\nNumTerminals : 2\no0 100000 100000\no1 50000 100000\no2 50000 100000 terminal\n"
+                    "p0 1 1 terminal_NI\n"},
+        {"t.nets", "NumNets : 1\nNumPins : 2\n\nNetDegree : 2 n0\n o2 O : 0.0 0.0\n p0 I : 0.0 0.0\n"},
+        {"t.pl", "UCLA pl 1.0\no0 0 0 : N\no1 150000 0 : N\no2 0 0 : N /FIXED\np0 150000 50000 : N /FIXED\n"},
+        {"t.scl", "NumRows : 1\n" + rowAt("0", "100000", "200000")},
+        {"t.route", "Grid : 2 1 2\nVerticalCapacity : 0 20\nHorizontalCapacity : 1 0\nMinWireWidth : 1 1\n"
+                    "MinWireSpacing : 1 1\nViaSpacing : 0 0\nGridOrigin : 0 0\nTileSize : 100000 100000\n"
+                    "BlockagePorosity : 0\nNumNiTerminals : 1\np0 1\nNumBlockageNodes : 0\n"},
         {"p.set", "Via_Cost = 1\nMaze_Routing_Timeout = 60\nPin_Blockage_Factor = 0.5\nRounds_Per_Iteration = 2\n"},
     };
     for (const auto& f : files) writeTextFile(dir + "/" + f.first, f.second);
-    for (const char* set : {"s", "b", "e", "w"})
+    for (const char* set : {"s", "b", "e", "w", "t"})
         for (const char* mode : {"LEGAL", "PLACE"}) {
             const std::string aux = std::string(set) + ".aux", pl = std::string(set) + ".pl";
             const CommandResult r = runHere(std::string(mode) + " " + aux + " " + pl + " p.set out.pl");
@@ -244,7 +257,17 @@ TEST_F(PlacingModes, RowsAtNegativeXAndAreasBeyondIntArePlaced) {
             if (std::string(set) == "w" && std::string(mode) == "PLACE") {
                 EXPECT_NE(r.out.find("move2White(impr=1249999872, "), std::string::npos) << r.out;
             }
+            if (std::string(set) == "t" && std::string(mode) == "PLACE") {
+                EXPECT_NE(r.out.find("  numMoveCell=2  "), std::string::npos) << r.out;
+                EXPECT_NE(placed.find("\no0 100000 0 : N\no1 50000 0 : N\n"), std::string::npos) << placed;
+            }
         }
+    writeTextFile(dir + "/t.nodes", "NumNodes : 4\nNumTerminals : 2\no0 100000 100000\no1 50001 100000\n"
+                                    "o2 50000 100000 terminal\np0 1 1 terminal_NI\n");
+    const CommandResult wider = runHere("LEGAL t.aux t.pl p.set out.pl");
+    EXPECT_EQ(wider.status, 1);
+    EXPECT_EQ(wider.err, "ERROR: the movable cells cannot be legalized: their area of 15000100000 exceeds the "
+                         "15000000000 of free row area\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Generated, PlacementFlows,
