@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/OutputFiles.h"
+#include "app/PlacementRefusals.h"
 #include "database/FolderRefusal.h"
 #include "database/bookshelf/Bookshelf.h"
 #include "database/lefdef/LefDef.h"
@@ -165,6 +166,7 @@ int runAnalysisMode(const CommandLine& cmd, NetDB& db, parameterSet& settings) {
     Input_DAC(cmd.designFile.c_str(), db, settings);
     read_place_file(cmd.plFile.c_str(), db);
     if (cmd.mode == RunMode::Convert) {
+        refuseRowsForConversion(db);
         outputLEFDEF(cmd.resultName.c_str(), cmd.ruleFile.empty() ? nullptr : cmd.ruleFile.c_str(), db);
         return 0;
     }

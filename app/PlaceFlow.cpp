@@ -20,6 +20,9 @@
 void main_movable_router(NetDB& db, parameterSet& settings, const char* resultName, GlobalRouter& router,
                          controlGR& control, bool, bool) {
     std::vector<Order> orders;
+    refuseUnplaceableDesign(db);
+    // Without an iteration no cell moves and nothing is legalized.
+    if (settings.Placement_Iteration > 0) refusePinsCarriedPastTheBound(db, true);
     initialPlacementFromDesign(db, settings, router);
     if (settings.Placement_Iteration > 0) refuseImpossibleLegalization(db, router.placement);
     // Local rows stay valid from their building until the next legalization.

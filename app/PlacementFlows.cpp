@@ -9,13 +9,14 @@
 #include "router/core/GlobalRouter.h"
 
 void initialPlacementFromDesign(NetDB& db, parameterSet& settings, GlobalRouter& router) {
-    refuseUnplaceableDesign(db);
     router.initialPlacement(db.cells, db.rows, db.originX, db.originY, db.tileW, db.tileH,
                             settings.Pin_Blockage_Factor, settings.Blockage_Expanding);
 }
 
 void main_legalizer(NetDB& db, parameterSet& settings, const char* resultName, GlobalRouter& router,
                     controlGR& /*control*/) {
+    refuseUnplaceableDesign(db);
+    refusePinsCarriedPastTheBound(db, false);
     initialPlacementFromDesign(db, settings, router);
     refuseImpossibleLegalization(db, router.placement);
     std::cout << "block_expanding=" << settings.Blockage_Expanding << std::endl;

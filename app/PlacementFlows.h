@@ -23,5 +23,5 @@ void main_movable_router(NetDB& db, parameterSet& settings, const char* resultNa
                          controlGR& control, bool, bool);
 
 // Builds the router's placement database from the design (the first step of every
-// placement flow), after refusing a design that the placing modes cannot place.
+// placement flow).
 void initialPlacementFromDesign(NetDB& db, parameterSet& settings, GlobalRouter& router);

@@ -20,7 +20,7 @@ namespace {
 int farX(const placeCell& c) { return c.type == 0 ? c.legX : c.xlow; }
 int farY(const placeCell& c) { return c.type == 0 ? c.legY : c.ylow; }
 
-int clampTo(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+long long clampTo(long long v, long long lo, long long hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 }  // namespace
 
@@ -52,23 +52,24 @@ bool Placement::ownAndFar(int c, const TwoPin* tp, int exclude, const pinLocate*
     return true;
 }
 
-int Placement::calcLocalLength(placeCell& c, int x, int y, int exclude) {
+long long Placement::calcLocalLength(placeCell& c, int x, int y, int exclude) {
     const LocalBox box = localBox(c);
-    int length = 0;
+    long long length = 0;
     for (const TwoPin* tp : cellTwoPins[c.index]) {
         const pinLocate* own = nullptr;
         const pinLocate* far = nullptr;
         if (!ownAndFar(c.index, tp, exclude, own, far)) continue;
         const placeCell& fc = cells[far->cell];
-        const int fx = clampTo(farX(fc) + far->xOffset, box.left, box.right);
-        const int fy = clampTo(farY(fc) + far->yOffset, box.bottom, box.top);
-        length += std::abs(x + own->xOffset - fx) + std::abs(y + own->yOffset - fy);
+        const long long fx = clampTo(static_cast<long long>(farX(fc)) + far->xOffset, box.left, box.right);
+        const long long fy = clampTo(static_cast<long long>(farY(fc)) + far->yOffset, box.bottom, box.top);
+        length += std::llabs(static_cast<long long>(x) + own->xOffset - fx) +
+                  std::llabs(static_cast<long long>(y) + own->yOffset - fy);
     }
     return length;
 }
 
-int Placement::gainOfChangeTwoCell(placeCell& a, placeCell& b) {
-    int gain = 0;
+long long Placement::gainOfChangeTwoCell(placeCell& a, placeCell& b) {
+    long long gain = 0;
     for (const TwoPin* tp : cellTwoPins[a.index]) {
         const pinLocate& p = tp->parNet->pins[tp->fromPin];
         const pinLocate& q = tp->parNet->pins[tp->toPin];
@@ -83,16 +84,17 @@ int Placement::gainOfChangeTwoCell(placeCell& a, placeCell& b) {
         } else {
             continue;
         }
-        const int before = std::abs(a.xlow + own->xOffset - (b.xlow + far->xOffset)) +
-                           std::abs(a.ylow + own->yOffset - (b.ylow + far->yOffset));
-        const int after = std::abs(b.xlow + own->xOffset - (a.xlow + far->xOffset)) +
-                          std::abs(b.ylow + own->yOffset - (a.ylow + far->yOffset));
+        auto span = [](long long p, long long q) { return std::llabs(p - q); };
+        const long long before = span(static_cast<long long>(a.xlow) + own->xOffset, static_cast<long long>(b.xlow) + far->xOffset) +
+                                 span(static_cast<long long>(a.ylow) + own->yOffset, static_cast<long long>(b.ylow) + far->yOffset);
+        const long long after = span(static_cast<long long>(b.xlow) + own->xOffset, static_cast<long long>(a.xlow) + far->xOffset) +
+                                span(static_cast<long long>(b.ylow) + own->yOffset, static_cast<long long>(a.ylow) + far->yOffset);
         gain += before - after;
     }
     return gain;
 }
 
-int Placement::getChangeGain(placeCell& a, placeCell& b) {
+long long Placement::getChangeGain(placeCell& a, placeCell& b) {
     return gainOfChangeTwoCell(a, b) + calcLocalLength(a, a.xlow, a.ylow, b.index) +
            calcLocalLength(b, b.xlow, b.ylow, a.index) - calcLocalLength(a, b.xlow, b.ylow, b.index) -
            calcLocalLength(b, a.xlow, a.ylow, a.index);
@@ -158,10 +160,10 @@ bool Placement::insideOwnBin(const placeCell& c) const {
            c.ylow + c.height <= bottom + binH;
 }
 
-int Placement::insideBinChange(float& seconds) {
+long long Placement::insideBinChange(float& seconds) {
     Timer timer;
     timer.start();
-    int improvement = 0;
+    long long improvement = 0;
     for (int bx = 0; bx < binX; ++bx) {
         for (int by = 0; by < binY; ++by) {
             std::vector<LocalRow>& lrs = bin(bx, by).localRows;
@@ -174,7 +176,7 @@ int Placement::insideBinChange(float& seconds) {
                         exit(1);
                     }
                     if (!insideOwnBin(c)) continue;
-                    int bestGain = -1;
+                    long long bestGain = -1;
                     size_t bestRow = 0, bestPos = 0;
                     bool found = false;
                     for (size_t rj = ri; rj < lrs.size(); ++rj) {
@@ -183,7 +185,7 @@ int Placement::insideBinChange(float& seconds) {
                             placeCell& d = cells[list[m]];
                             if (!insideOwnBin(d)) continue;
                             if (c.xlow + d.width > c.rightLimit || d.xlow + c.width > d.rightLimit) continue;
-                            const int g = getChangeGain(c, d);
+                            const long long g = getChangeGain(c, d);
                             if (g > bestGain) {
                                 bestGain = g;
                                 bestRow = rj;
@@ -213,7 +215,7 @@ int Placement::insideBinChange(float& seconds) {
 }
 
 void Placement::emunerateCost(LocalRow& row, int start, std::vector<int>& order, int left,
-                              std::vector<int>& bestOrder, int& bestCost, int depth) {
+                              std::vector<int>& bestOrder, long long& bestCost, int depth) {
     const int n = static_cast<int>(order.size());
     if (depth == n) {
         int x = left;
@@ -222,7 +224,7 @@ void Placement::emunerateCost(LocalRow& row, int start, std::vector<int>& order,
             c.legX = x;
             x += c.width;
         }
-        int cost = 0;
+        long long cost = 0;
         for (int k = 0; k < n; ++k) {
             placeCell& c = cells[row.cells[start + k]];
             cost += calcLocalLength(c, c.legX, c.ylow, -1);
@@ -243,13 +245,13 @@ void Placement::emunerateCost(LocalRow& row, int start, std::vector<int>& order,
     }
 }
 
-int Placement::changeOrder(LocalRow& row, int start, int n, std::vector<int>& order,
+long long Placement::changeOrder(LocalRow& row, int start, int n, std::vector<int>& order,
                            std::vector<int>& bestOrder) {
     order.assign(static_cast<size_t>(n), -1);
     const int left = cells[row.cells[start]].xlow;
     const int colLeft = originX + (left - originX) / binW * binW;
     const int colRight = colLeft + binW;
-    int current = 0;
+    long long current = 0;
     for (int k = 0; k < n; ++k) {
         placeCell& c = cells[row.cells[start + k]];
         current += calcLocalLength(c, c.xlow, c.ylow, -1);
@@ -261,7 +263,7 @@ int Placement::changeOrder(LocalRow& row, int start, int n, std::vector<int>& or
             fflush(stdout);
         }
     }
-    int bestCost = INT_MAX;
+    long long bestCost = LLONG_MAX;
     emunerateCost(row, start, order, left, bestOrder, bestCost, 0);
     if (bestCost >= current) {
         for (int k = 0; k < n; ++k) {
@@ -288,10 +290,10 @@ int Placement::changeOrder(LocalRow& row, int start, int n, std::vector<int>& or
     return current - bestCost;
 }
 
-int Placement::slidingWindow(float& seconds) {
+long long Placement::slidingWindow(float& seconds) {
     Timer timer;
     timer.start();
-    int improvement = 0;
+    long long improvement = 0;
     std::vector<int> order, bestOrder;
     for (int bx = 0; bx < binX; ++bx) {
         for (int by = 0; by < binY; ++by) {
@@ -316,7 +318,7 @@ static int medianOf(std::vector<int>& v) {
     if (v.size() > 2) std::sort(v.begin(), v.end());
     const size_t n = v.size();
     if (n % 2 == 1) return v[n / 2];
-    return (v[n / 2 - 1] + v[n / 2]) / 2;
+    return static_cast<int>((static_cast<long long>(v[n / 2 - 1]) + v[n / 2]) / 2);
 }
 
 void Placement::getBestPoint(placeCell& c, int& x, int& y, std::vector<int>& xs, std::vector<int>& ys) {
@@ -328,8 +330,10 @@ void Placement::getBestPoint(placeCell& c, int& x, int& y, std::vector<int>& xs,
         const pinLocate* far = nullptr;
         if (!ownAndFar(c.index, tp, -1, own, far)) continue;
         const placeCell& fc = cells[far->cell];
-        xs.push_back(clampTo(farX(fc) + far->xOffset, box.left, box.right) - own->xOffset);
-        ys.push_back(clampTo(farY(fc) + far->yOffset, box.bottom, box.top) - own->yOffset);
+        xs.push_back(static_cast<int>(clampTo(static_cast<long long>(farX(fc)) + far->xOffset, box.left, box.right) -
+                                      own->xOffset));
+        ys.push_back(static_cast<int>(clampTo(static_cast<long long>(farY(fc)) + far->yOffset, box.bottom, box.top) -
+                                      own->yOffset));
     }
     if (xs.empty()) {
         x = c.legX;
@@ -340,7 +344,7 @@ void Placement::getBestPoint(placeCell& c, int& x, int& y, std::vector<int>& xs,
     y = medianOf(ys);
 }
 
-int Placement::replace2WhitePlace(float& seconds) {
+long long Placement::replace2WhitePlace(float& seconds) {
     Timer timer;
     timer.start();
     float improvement = 0.0f;
@@ -365,12 +369,12 @@ int Placement::replace2WhitePlace(float& seconds) {
                         ++k;
                         continue;
                     }
-                    const int ori = calcLocalLength(c, c.xlow, c.ylow, -1);
+                    const long long ori = calcLocalLength(c, c.xlow, c.ylow, -1);
                     int optX = 0, optY = 0;
                     getBestPoint(c, optX, optY, xs, ys);
-                    const int optLen = calcLocalLength(c, optX, optY, -1);
+                    const long long optLen = calcLocalLength(c, optX, optY, -1);
                     if (ori < optLen) {
-                        printf("ERROR: %s %d  index=%d  oriWL=%d  bestWL=%d  xlow=%d  ylow=%d  optiX=%d  optiY=%d "
+                        printf("ERROR: %s %d  index=%d  oriWL=%lld  bestWL=%lld  xlow=%d  ylow=%d  optiX=%d  optiY=%d "
                                "xSize=%d  ySize=%d\n",
                                "Placement", 2001, c.index, ori, optLen, c.xlow, c.ylow, optX, optY,
                                static_cast<int>(xs.size()), static_cast<int>(ys.size()));
@@ -440,5 +444,5 @@ int Placement::replace2WhitePlace(float& seconds) {
     }
     timer.stop();
     seconds = timer.getTime();
-    return static_cast<int>(improvement);
+    return static_cast<long long>(improvement);
 }

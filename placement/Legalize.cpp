@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "database/Timer.h"
 #include "placement/Placement.h"
@@ -270,6 +271,10 @@ void Placement::legalizeAllCell() {
             printf("i=%d  index=%d  xlow=%d  ylow=%d  legX=%d  legY=%d\n", static_cast<int>(i), c.index, c.xlow, c.ylow,
                    c.legX, c.legY);
             fflush(stdout);
+            // Movable objects are the o objects of the .nodes file, numbered by their line there.
+            const std::string line = c.line > 0 ? " (line " + std::to_string(c.line) + " of the .nodes file)" : "";
+            fprintf(stderr, "o%d%s: no row has room left for this movable cell at (%d, %d); legalization failed\n",
+                    c.index, line.c_str(), c.xlow, c.ylow);
             exit(1);
         }
         const long long mv = std::llabs(static_cast<long long>(c.xlow) - c.legX) +

@@ -7,9 +7,16 @@
 #include <cstddef>
 #include <deque>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "database/NetDB.h"
+
+// A sum of areas over cells or rows. One area fits 64 bits (sides of at most
+// 10^9 DBU); a sum of many may not, and the bins' comparisons must stay exact.
+using AreaSum = __int128;
+// v in decimal digits, as the console lines print an area.
+std::string areaText(AreaSum v);
 
 // A run of abutting cells of one sub-row, placed as one block at the weighted
 // mean of its members' wished left ends (q / e). The true sums are e * 2^scale
@@ -53,8 +60,8 @@ struct SubRow {
 
 // One placement bin; bin (x, y) is G-cell (x, y).
 struct Bin {
-    long long placeableArea = 0;  // area of the sub-rows inside the bin
-    long long placedArea = 0;     // area of movable cells inside the bin
+    AreaSum placeableArea = 0;  // area of the sub-rows inside the bin
+    AreaSum placedArea = 0;     // area of movable cells inside the bin
     int history = 0;
     int macroBlockage = 0;
     double blockedCapacity = 0.0;  // routing tracks blocked by fixed cells, all layers
@@ -76,8 +83,8 @@ public:
     std::vector<Row> rows;          // copy of the design's rows; subRows point into subRowPool
     std::deque<SubRow> subRowPool;  // owns every sub-row (stable addresses)
     int movableCount = 0;
-    long long totalBinCap = 0;      // sum of all bins' placeable area
-    long long rowCap = 0;           // sum over rows of sites x height
+    AreaSum totalBinCap = 0;        // sum of all bins' placeable area
+    AreaSum rowCap = 0;             // sum over rows of sites x height
     std::vector<placeCell> cells;   // working copy; a cell is named by its index here
     // Per cell: the connections of the current decomposition that end on it.
     std::vector<std::vector<TwoPin*>> cellTwoPins;
@@ -171,16 +178,16 @@ public:
     // Rebuilds every bin's local rows from the sub-rows and their cells.
     void buildLocalRow();
     // The three passes; each returns its summed improvement and its wall-clock seconds.
-    int insideBinChange(float& seconds);
-    int slidingWindow(float& seconds);
-    int replace2WhitePlace(float& seconds);
+    long long insideBinChange(float& seconds);
+    long long slidingWindow(float& seconds);
+    long long replace2WhitePlace(float& seconds);
     // Local wire length of c with its corner at (x, y); far ends clamped into c's bin.
-    int calcLocalLength(placeCell& c, int x, int y, int exclude);
-    int gainOfChangeTwoCell(placeCell& a, placeCell& b);
-    int getChangeGain(placeCell& a, placeCell& b);
-    int changeOrder(LocalRow& row, int start, int n, std::vector<int>& order, std::vector<int>& bestOrder);
+    long long calcLocalLength(placeCell& c, int x, int y, int exclude);
+    long long gainOfChangeTwoCell(placeCell& a, placeCell& b);
+    long long getChangeGain(placeCell& a, placeCell& b);
+    long long changeOrder(LocalRow& row, int start, int n, std::vector<int>& order, std::vector<int>& bestOrder);
     void emunerateCost(LocalRow& row, int start, std::vector<int>& order, int left, std::vector<int>& bestOrder,
-                       int& bestCost, int depth);
+                       long long& bestCost, int depth);
     // Median target of c's corner over its connections' far ends.
     void getBestPoint(placeCell& c, int& x, int& y, std::vector<int>& xs, std::vector<int>& ys);
     // The bin of c's corner, widened to hold c: where c's far ends are clamped.

@@ -2,10 +2,19 @@
 // bin grid with its placeable areas, blocked routing capacity and pin counts.
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
 #include "placement/Placement.h"
+
+std::string areaText(AreaSum v) {
+    if (v >= LLONG_MIN && v <= LLONG_MAX) return std::to_string(static_cast<long long>(v));
+    unsigned __int128 u = v < 0 ? -static_cast<unsigned __int128>(v) : static_cast<unsigned __int128>(v);
+    std::string digits;
+    for (; u > 0; u /= 10) digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(u % 10)));
+    return v < 0 ? "-" + digits : digits;
+}
 
 void Placement::binRange(long long x1, long long y1, long long x2, long long y2, int& c1, int& r1, int& c2,
                          int& r2) const {
@@ -70,7 +79,7 @@ void Placement::initial(std::vector<placeCell>& cellsIn, std::vector<Row>& rowsI
     initialSubRowinBin();
     initialRowCap();
 
-    long long cellArea = 0;
+    AreaSum cellArea = 0;
     long long cellPins = 0;
     for (size_t i = 0; i < cells.size(); ++i) {
         placeCell& c = cells[i];
@@ -92,7 +101,7 @@ void Placement::initial(std::vector<placeCell>& cellsIn, std::vector<Row>& rowsI
         fprintf(stderr, "ERROR: the routing layers have no capacity; placement needs routing tracks\n");
         exit(1);
     }
-    long long binDem = 0;
+    AreaSum binDem = 0;
     long long binPins = 0;
     for (Bin& b : bins) {
         if (b.blockedCapacity > S) b.blockedCapacity = S;
@@ -101,7 +110,7 @@ void Placement::initial(std::vector<placeCell>& cellsIn, std::vector<Row>& rowsI
         binDem += b.placedArea;
         binPins += b.pinCount;
     }
-    printf("cellArea=%lld  totalBinDem=%lld\n", cellArea, binDem);
+    printf("cellArea=%s  totalBinDem=%s\n", areaText(cellArea).c_str(), areaText(binDem).c_str());
     printf("cellpin=%lld  totalBinPin=%lld\n", cellPins, binPins);
     const float util = rowCap > 0 ? static_cast<float>(cellArea + rowCap - totalBinCap) / static_cast<float>(rowCap) : 0.0f;
     const float den = totalBinCap > 0 ? static_cast<float>(cellArea) / static_cast<float>(totalBinCap) : 0.0f;
@@ -203,7 +212,7 @@ void Placement::initialSubRowinBin() {
 
 void Placement::initialRowCap() {
     rowCap = 0;
-    long long subRowCap = 0;
+    AreaSum subRowCap = 0;
     for (Row& row : rows) {
         rowCap += static_cast<long long>(row.numSites) * row.height;
         for (SubRow* s : row.subRows) {
@@ -212,12 +221,13 @@ void Placement::initialRowCap() {
             for (int x = c1; x <= c2; ++x)
                 for (int y = r1; y <= r2; ++y)
                     bin(x, y).placeableArea += binOverlap(x, y, s->xlow, s->ylow, s->xhigh, s->yhigh);
-            subRowCap += static_cast<long long>(s->xhigh - s->xlow) * (s->yhigh - s->ylow);
+            subRowCap += (static_cast<long long>(s->xhigh) - s->xlow) * (static_cast<long long>(s->yhigh) - s->ylow);
         }
     }
     totalBinCap = 0;
     for (const Bin& b : bins) totalBinCap += b.placeableArea;
-    printf("rowCap=%lld  subRowCap=%lld  totalBinCap=%lld\n", rowCap, subRowCap, totalBinCap);
+    printf("rowCap=%s  subRowCap=%s  totalBinCap=%s\n", areaText(rowCap).c_str(), areaText(subRowCap).c_str(),
+           areaText(totalBinCap).c_str());
 }
 
 void Placement::insertMacro(int cell, int type) {

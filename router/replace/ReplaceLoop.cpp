@@ -187,10 +187,10 @@ void GlobalRouter::localDetailedPlace(int rounds) {
     std::cout << "==============Start Local Detailed Placement==============" << std::endl;
     for (int r = 0; r < rounds; ++r) {
         float tSwap = 0, tWindow = 0, tWhite = 0;
-        const int swapGain = placement.insideBinChange(tSwap);
-        const int windowGain = placement.slidingWindow(tWindow);
-        const int whiteGain = placement.replace2WhitePlace(tWhite);
-        printf("Round %d  swapCell(impr=%d, time=%.2lf)  slidingWin(impr=%d, time=%.2lf)  move2White(impr=%d, "
+        const long long swapGain = placement.insideBinChange(tSwap);
+        const long long windowGain = placement.slidingWindow(tWindow);
+        const long long whiteGain = placement.replace2WhitePlace(tWhite);
+        printf("Round %d  swapCell(impr=%lld, time=%.2lf)  slidingWin(impr=%lld, time=%.2lf)  move2White(impr=%lld, "
                "time=%.2lf)\n",
                r, swapGain, static_cast<double>(tSwap), windowGain, static_cast<double>(tWindow), whiteGain,
                static_cast<double>(tWhite));

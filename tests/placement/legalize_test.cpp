@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "tests/placement/placement_test_util.h"
@@ -100,12 +101,16 @@ TEST(Legalize, SubRowExactlyAsLongAsTheCellIsTheLastCandidate) {
 
     Design wider = d;
     wider.cells[2].width = 7;
+    wider.cells[2].line = 9;
     Design longest(3, 3);
     longest.add(makeCell(31, 10, 0, 0));
-    for (Design* e : {&wider, &longest}) {
+    // Standard error names the cell, with its .nodes line when it is known.
+    const std::pair<Design*, const char*> failing[] = {
+        {&wider, "o2 \\(line 9 of the .nodes file\\): no row has room left"}, {&longest, "o0: no row has room left"}};
+    for (const auto& [e, named] : failing) {
         Placement q;
         e->build(q);
-        EXPECT_EXIT(q.legalizeAllCell(), testing::ExitedWithCode(1), "");
+        EXPECT_EXIT(q.legalizeAllCell(), testing::ExitedWithCode(1), named);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <string>
 #include <vector>
 
 #include "tests/placement/placement_test_util.h"
@@ -46,3 +47,25 @@ TEST(WideValues, RowsAndCellsAtTheEndOfTheIntRange) {
 }
 
 }  // namespace
+
+// Ten cells of 10^9 x 10^9 on ten rows of that size, all on one spot: the sums
+// over cells and rows pass 64 bits, every bin holds exactly as much cell area
+// as row area, and no bin counts as over capacity.
+TEST(WideValues, AreaSumsBeyondSixtyFourBitsStayExact) {
+    Design d(10, 10);
+    d.bw = d.bh = 100000000;
+    Row row;
+    row.numSites = row.height = 1000000000;
+    row.siteWidth = row.siteSpacing = 1;
+    d.rows.assign(10, row);
+    for (int i = 0; i < 10; ++i) d.add(makeCell(1000000000, 1000000000, 0, 0));
+    Placement p;
+    testing::internal::CaptureStdout();
+    d.build(p);
+    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string sum = "10000000000000000000";
+    EXPECT_NE(out.find("rowCap=" + sum + "  subRowCap=" + sum + "  totalBinCap=" + sum + "\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("cellArea=" + sum + "  totalBinDem=" + sum + "\n"), std::string::npos) << out;
+    EXPECT_EQ(p.bin(9, 9).placedArea, p.bin(9, 9).placeableArea);
+    EXPECT_EQ(p.showPlaceInfo(), 0);
+}
