@@ -1,7 +1,6 @@
 #include "app/ResultMeasure.h"
 
 #include <algorithm>
-#include <climits>
 #include <utility>
 #include <vector>
 
@@ -96,21 +95,8 @@ ResultMeasure measureAssignedTrees(const Graph& graph, const NetDB& db) {
         for (const Graph::edge& e : n.edges) tally.add(tally.stepIndex(e.dir, e.x, e.y, e.layer));
         // One via run per node, over the layers of its pins and edges.
         for (size_t i = 0; i < n.nodes.size(); ++i) {
-            const Graph::node& v = n.nodes[i];
-            int lo = INT_MAX, hi = INT_MIN;
-            if (v.hasPin) {
-                lo = v.minPinLayer;
-                hi = v.maxPinLayer;
-            }
-            if (i > 0) {
-                lo = std::min(lo, n.edges[i - 1].layer);
-                hi = std::max(hi, n.edges[i - 1].layer);
-            }
-            for (int c = 0; c < v.childCount; ++c) {
-                const int l = n.edges[v.children[c] - 1].layer;
-                lo = std::min(lo, l);
-                hi = std::max(hi, l);
-            }
+            int lo = 0, hi = 0;
+            Graph::nodeViaSpan(n, static_cast<int>(i), lo, hi);
             if (hi > lo) tally.addVias(hi - lo);
         }
     }

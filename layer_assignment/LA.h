@@ -212,6 +212,9 @@ public:
 
     // Writers (LAOutput.cpp).
     void output3Dresult(const char* fileName);
+    // The layers that the via run at node i of n spans (over its pins and its
+    // edges); lo > hi or lo == hi when there is no via.
+    static void nodeViaSpan(const net& n, int i, int& lo, int& hi);
     void outputOverflowInfo(const char* fileName);
 
 private:

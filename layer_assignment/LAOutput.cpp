@@ -8,6 +8,25 @@
 #include "database/AtomicOutput.h"
 #include "layer_assignment/LA.h"
 
+void Graph::nodeViaSpan(const net& n, int i, int& lo, int& hi) {
+    const node& v = n.nodes[i];
+    lo = 2147483647;
+    hi = -2147483647 - 1;
+    if (v.hasPin) {
+        lo = v.minPinLayer;
+        hi = v.maxPinLayer;
+    }
+    if (i > 0) {
+        lo = std::min(lo, n.edges[i - 1].layer);
+        hi = std::max(hi, n.edges[i - 1].layer);
+    }
+    for (int c = 0; c < v.childCount; ++c) {
+        const int l = n.edges[v.children[c] - 1].layer;
+        lo = std::min(lo, l);
+        hi = std::max(hi, l);
+    }
+}
+
 void Graph::output3Dresult(const char* fileName) {
     AtomicOutput out = openOutputOrExit(fileName);
     FILE* f = out.stream;
@@ -91,20 +110,8 @@ void Graph::output3Dresult(const char* fileName) {
         const int nodeCount = static_cast<int>(n.nodes.size());
         for (int i = 0; i < nodeCount; ++i) {
             const node& v = n.nodes[i];
-            int lo = 2147483647, hi = -2147483647 - 1;
-            if (v.hasPin) {
-                lo = v.minPinLayer;
-                hi = v.maxPinLayer;
-            }
-            if (i > 0) {
-                lo = std::min(lo, n.edges[i - 1].layer);
-                hi = std::max(hi, n.edges[i - 1].layer);
-            }
-            for (int c = 0; c < v.childCount; ++c) {
-                const int l = n.edges[v.children[c] - 1].layer;
-                lo = std::min(lo, l);
-                hi = std::max(hi, l);
-            }
+            int lo = 0, hi = 0;
+            nodeViaSpan(n, i, lo, hi);
             if (hi > lo)
                 fprintf(f, "(%lld,%lld,%d)-(%lld,%lld,%d)\n", px(v.x), py(v.y), lo + 1, px(v.x), py(v.y), hi + 1);
         }
