@@ -4,7 +4,7 @@
 #include "router/core/GlobalRouter.h"
 
 #include "database/MemoryBudget.h"
-#include "router/maze/FibCore.h"
+#include "router/heap/FibCore.h"
 
 #include <algorithm>
 #include <cmath>

@@ -9,37 +9,13 @@
 #include "database/Geometry.h"
 #include "database/NetDB.h"
 #include "placement/Placement.h"
-#include "router/schedules/Best3D.h"
 #include "router/core/ControlGR.h"
 #include "router/core/GridIndex.h"
-#include "router/maze/fib.h"
-#include "router/maze/MazeOpenSet.h"
+#include "router/heap/GridCell.h"
+#include "router/heap/fib.h"
+#include "router/heap/MazeOpenSet.h"
 
-// One G-cell on one layer: the node record of the searches over the whole
-// grid (the 3D kernels, the public heap of fib.h) and the union-find of the 2D
-// maze search, 128 bytes: the search state and coordinates in the first 64
-// bytes, the public heap's links in the second line. (The 2D maze
-// search keeps its own search state in MazeNode, see MazeOpenSet.h.)
-struct alignas(64) GridCell {
-    float key = 2147483648.0f;
-    bool inOpenSet = false;
-    bool inQueue = false;  // in the deque rather than the heap
-    int visit = -1;        // search stamp of the search that reached it
-    int target = -1;       // search stamp when it is a target
-    float g = 0.0f;        // path cost
-    int h = 0;             // estimate
-    int length = 0;
-    int rank = 0;          // union-find rank
-    GridCell* parent = nullptr;
-    GridCell* ufParent = nullptr;  // union-find parent
-    int x = 0;
-    int y = 0;
-    int z = 0;
-    int treeStamp = -1;
-    fibheap_el node;               // data points at this cell
-};
-static_assert(sizeof(GridCell) == 128, "a maze cell is two cache lines");
-static_assert(offsetof(GridCell, ufParent) < 64, "the search state fits the first line");
+struct Best3D;  // the 3D stage's best state (router/schedules/Best3D.h)
 
 // Cached 3D step costs of one G-cell and layer.
 struct FuncCost {

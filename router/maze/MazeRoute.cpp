@@ -14,7 +14,8 @@
 
 #include "database/MemoryBudget.h"
 #include "database/Timer.h"
-#include "router/maze/FibCore.h"
+#include "router/heap/CellLinks.h"
+#include "router/heap/FibCore.h"
 #include "router/core/GlobalRouter.h"
 
 namespace {
@@ -409,4 +410,10 @@ void GlobalRouter::MultiMaze(TwoPin* twoPin, int maxLength, BoundingBox& box, bo
     }
     // Nothing within the bounds: the connection keeps its old path.
     finish();
+}
+
+void GlobalRouter::insertQueues(fibque* q, fibheap* h, void* cell) {
+    NodeLinks p;
+    GridCell* c = static_cast<GridCell*>(cell);
+    c->inQueue = fibcore::insertOpen(p, *q, *h, nodeOf(cell));
 }

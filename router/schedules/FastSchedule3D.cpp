@@ -10,8 +10,9 @@
 #include <iostream>
 
 #include "database/Timer.h"
-#include "router/schedules/FastSchedule.h"
 #include "router/core/GlobalRouter.h"
+#include "router/schedules/Best3D.h"
+#include "router/schedules/FastSchedule.h"
 
 void GlobalRouter::fastRouting3D(std::vector<Net>&, std::vector<Order>& orders, controlGR& control, Best3D* best) {
     Timer timer;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "router/core/GlobalRouter.h"
-#include "router/maze/fib.h"
+#include "router/heap/fib.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "router/core/GlobalRouter.h"
-#include "router/maze/MazeOpenSet.h"
-#include "router/maze/fib.h"
+#include "router/heap/MazeOpenSet.h"
+#include "router/heap/fib.h"
 
 namespace {
 

@@ -1,42 +1,21 @@
 // Intrusive Fibonacci heap and sorted deque of the maze search over pointer-
-// linked nodes, and the rule that decides which of the two takes a cell. The
-// algorithms themselves live in FibCore.h, shared with the maze search's
-// index-linked open set.
+// linked nodes. The algorithms themselves live in FibCore.h, shared with the
+// maze search's index-linked open set.
 
-#include "router/maze/fib.h"
+#include "router/heap/fib.h"
 
 #include <cstdio>
 
-#include "router/maze/FibCore.h"
-#include "router/core/GlobalRouter.h"
+#include "router/heap/FibCore.h"
+#include "router/heap/CellLinks.h"
 
 namespace {
-
-// Nodes linked by pointer; the key is read from the owning GridCell.
-struct NodeLinks {
-    using Ref = fibheap_el*;
-    static constexpr fibheap_el* nil = nullptr;
-    static float key(const fibheap_el* e) { return static_cast<const GridCell*>(e->data)->key; }
-    static void setKey(fibheap_el* e, float k) { static_cast<GridCell*>(e->data)->key = k; }
-    static Ref& left(fibheap_el* e) { return e->left; }
-    static Ref& right(fibheap_el* e) { return e->right; }
-    static Ref& parent(fibheap_el* e) { return e->parent; }
-    static Ref& child(fibheap_el* e) { return e->child; }
-    static int& degree(fibheap_el* e) { return e->degree; }
-    static int& mark(fibheap_el* e) { return e->mark; }
-};
 
 void ensureTable(fibheap* h, int slots) {
     if (slots <= h->degreeTableSize) return;
     delete[] h->degreeTable;
     h->degreeTable = new fibheap_el*[slots]();
     h->degreeTableSize = slots;
-}
-
-fibheap_el* nodeOf(void* record) {
-    fibheap_el* e = &static_cast<GridCell*>(record)->node;
-    e->data = record;
-    return e;
 }
 
 }  // namespace
@@ -112,10 +91,4 @@ void fh_que_reset(fibque* q) {
     q->count = 0;
     q->head = nullptr;
     q->tail = nullptr;
-}
-
-void GlobalRouter::insertQueues(fibque* q, fibheap* h, void* cell) {
-    NodeLinks p;
-    GridCell* c = static_cast<GridCell*>(cell);
-    c->inQueue = fibcore::insertOpen(p, *q, *h, nodeOf(cell));
 }

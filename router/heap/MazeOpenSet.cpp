@@ -2,9 +2,9 @@
 // kept in arrays (see MazeOpenSet.h); linking, cutting and the choice of the minimum follow
 // FibCore.h step for step.
 
-#include "router/maze/MazeOpenSet.h"
+#include "router/heap/MazeOpenSet.h"
 
-#include "router/maze/FibCore.h"
+#include "router/heap/FibCore.h"
 
 
 
