@@ -1,10 +1,11 @@
 #pragma once
 // A routing result weighed as our result checker weighs the file written for
-// it: the total overflow over the layer edges, where every net that uses an
-// edge charges the pitch of its layer against the edge's capacity in capacity
-// units (adjustments applied), and the wire length plus vias (unit edges plus
-// the layers that vias cross). Each net's edges and vias count once, as the
-// writers write them once.
+// it: the total overflow over the layer edges in capacity units, where every
+// net that uses an edge charges its width (at least the layer's minimum width)
+// plus the layer's minimum spacing against the edge's capacity (adjustments
+// applied as given), and the wire length plus vias (unit edges plus the layers
+// that vias cross). Each net's edges and vias count as the writers write them.
+// No virtual pin demand enters.
 
 #include "database/NetDB.h"
 

@@ -21,12 +21,11 @@ namespace {
 void commitSingleCellStacks(GlobalRouter& router, NetDB& db) {
     std::vector<RPoint> stack;
     for (Net& net : db.nets) {
-        if (net.pin2D.size() != 1 || !net.twopin.empty()) continue;
         int lo = 0, hi = 0;
-        if (!pinLayerSpan(net, net.pin2D[0].x, net.pin2D[0].y, lo, hi)) continue;
+        if (!singleCellPinStack(net, lo, hi)) continue;
         stack.clear();
         for (int z = lo; z < hi; ++z) stack.emplace_back(net.pin2D[0].x, net.pin2D[0].y, z, 2);
-        if (!stack.empty()) router.Route3DPath(stack, net);
+        router.Route3DPath(stack, net);
     }
 }
 

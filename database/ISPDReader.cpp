@@ -361,7 +361,7 @@ void IspdReader::readNets(int netCount, int maxPinsPerNet) {
         if (!ids.firstUse(net.id)) sc.fail(netLine, "net %s repeats the id %d of an earlier net", quoted(net.name).c_str(), net.id);
         int pinLines = num([&] { return "the pin count of net " + quoted(net.name); });
         if (pinLines < 0) sc.fail(netLine, "net %s has a negative pin count (%d)", quoted(net.name).c_str(), pinLines);
-        num([&] { return "the minimum width of net " + quoted(net.name); });
+        net.width = num([&] { return "the minimum width of net " + quoted(net.name); });
         // The rest of the net line (an optional "[ lo : hi ] @ value" layer
         // range) changes nothing.
         const char *rb, *re;
@@ -494,6 +494,7 @@ void IspdReader::readAdjustments() {
         const auto found = adjusted.find(key);
         if (found != adjusted.end()) {
             db.adjCapacity[found->second] = c / db.pitch[z];
+            db.adjCapacityUnits[found->second] = c;
             if (c != defaultCap) total += c;
             continue;
         }
@@ -502,6 +503,7 @@ void IspdReader::readAdjustments() {
         adjusted.emplace(key, db.adjLocate.size());
         db.adjLocate.push_back(edge);
         db.adjCapacity.push_back(c / db.pitch[z]);
+        db.adjCapacityUnits.push_back(c);
     }
     printf("========ISPD========================  netdb.adjLocate.size()=%d  totalAdj=%lld\n",
            static_cast<int>(db.adjLocate.size()), total);
@@ -519,6 +521,7 @@ void readIspdText(const char* fileName, const std::string& text, NetDB& db, para
     r.readNets(netCount, settings.maxPinsPerNet);
     db.adjLocate.clear();
     db.adjCapacity.clear();
+    db.adjCapacityUnits.clear();
     r.readAdjustments();
 }
 

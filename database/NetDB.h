@@ -68,6 +68,7 @@ struct pinLocate {
 struct Net {
     int id = 0;
     std::string name;
+    int width = 0;  // the net's minimum wire width from an ISPD'08 benchmark; 0 elsewhere
     std::vector<Point> pin2D;  // unique by (x, y), keeps the z of the first pin seen there
     std::vector<Point> pin3D;  // unique by (x, y, z)
     std::vector<pinLocate> pins;
@@ -160,6 +161,7 @@ struct NetDB {
     std::vector<Net> nets;
     std::vector<RPoint> adjLocate;
     std::vector<int> adjCapacity;  // parallel to adjLocate, in tracks
+    std::vector<int> adjCapacityUnits;  // parallel to adjLocate, in capacity units as read
     std::vector<int> hCap;         // per layer, capacity units
     std::vector<int> vCap;
     std::vector<int> minWidth;

@@ -96,6 +96,11 @@ bool pinLayerSpan(const Net& net, int x, int y, int& lo, int& hi) {
     return found;
 }
 
+bool singleCellPinStack(const Net& net, int& lo, int& hi) {
+    if (net.pin2D.size() != 1 || !net.twopin.empty()) return false;
+    return pinLayerSpan(net, net.pin2D[0].x, net.pin2D[0].y, lo, hi) && lo < hi;
+}
+
 namespace {
 
 bool hasVia(const std::vector<RPoint>& path, int x, int y, int z) {

@@ -28,6 +28,10 @@ bool orderPlanarPath(std::vector<RPoint>& path, const Point& from, const Point& 
 // net has no pin there.
 bool pinLayerSpan(const Net& net, int x, int y, int& lo, int& hi);
 
+// True for a net without connections whose pins share one G-cell on several
+// layers: the via stack from layer lo to layer hi there joins them.
+bool singleCellPinStack(const Net& net, int& lo, int& hi);
+
 // Appends to `path` the vias at the G-cells of both ends of tp that are missing
 // for a via stack from the lowest to the highest of: the end's layer (tp.from.z
 // or tp.to.z) and the layers of the net's pins in that G-cell.

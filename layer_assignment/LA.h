@@ -64,6 +64,7 @@ public:
     struct net {
         int id = 0;
         std::string name;
+        int width = 0;  // the net's minimum wire width
         int viaCount = 0;
         double score = 0.0;
         std::vector<node> nodes;

@@ -132,8 +132,7 @@ void Graph::initialLA(NetDB& db, int Via_Cost, double Pin_Blockage_Factor) {
     for (const Net& src : db.nets) {
         if (src.pin2D.size() < 2) {
             int lo = 0, hi = 0;
-            if (src.pin2D.size() == 1 && src.twopin.empty() &&
-                pinLayerSpan(src, src.pin2D[0].x, src.pin2D[0].y, lo, hi) && lo < hi) {
+            if (singleCellPinStack(src, lo, hi)) {
                 pinStacks.push_back(pinStack{nets.size(), src.id, src.name, src.pin2D[0].x, src.pin2D[0].y, lo, hi});
                 stackVias += hi - lo;
             }
@@ -143,6 +142,7 @@ void Graph::initialLA(NetDB& db, int Via_Cost, double Pin_Blockage_Factor) {
         net& n = nets.back();
         n.id = src.id;
         n.name = src.name;
+        n.width = src.width;
         if (src.pin3D.size() < 2) printf("ERROR: %s %d netID=%d\n", "LA", 2218, src.id);
         // Without any 3D pin the G-cell pins (with their layers) stand in, so
         // that the tree still has a root.

@@ -97,6 +97,10 @@ void adjust_capacity(std::vector<placeCell>& cells, NetDB& db) {
         return a.edge != b.edge ? a.edge < b.edge : block_cp(a.b, b.b);
     });
 
+    // Adjustments given only in tracks take whole tracks as their capacity.
+    for (size_t i = db.adjCapacityUnits.size(); i < db.adjCapacity.size(); ++i)
+        db.adjCapacityUnits.push_back(db.adjCapacity[i] * db.pitch[static_cast<size_t>(db.adjLocate[i].z)]);
+
     // Edges that already carry an adjustment keep one entry.
     std::unordered_map<long long, size_t> existing;
     existing.reserve(db.adjLocate.size());
@@ -149,9 +153,12 @@ void adjust_capacity(std::vector<placeCell>& cells, NetDB& db) {
         if (found != existing.end()) {
             int& cap = db.adjCapacity[found->second];
             cap = std::min(cap, tracks);
+            int& units = db.adjCapacityUnits[found->second];
+            units = static_cast<int>(std::min<long long>(units, reduced));
         } else {
             db.adjLocate.push_back(RPoint(x, y, l, hori));
             db.adjCapacity.push_back(tracks);
+            db.adjCapacityUnits.push_back(static_cast<int>(reduced));
         }
     }
 }

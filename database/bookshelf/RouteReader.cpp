@@ -200,12 +200,14 @@ private:
             auto found = adjusted_.find(key);
             if (found != adjusted_.end()) {
                 db_.adjCapacity[found->second] = c / pitch;
+                db_.adjCapacityUnits[found->second] = c;
                 continue;
             }
             if (c == defaultCap) continue;
             adjusted_.emplace(key, db_.adjLocate.size());
             db_.adjLocate.push_back(edge);
             db_.adjCapacity.push_back(c / pitch);
+            db_.adjCapacityUnits.push_back(c);
         }
     }
 
