@@ -29,8 +29,9 @@ constexpr long long kSearchBytesPerCell = 32 + 3 * 24;
 // The 3D stage keeps all of the above and adds, per G-cell and layer, a maze
 // cell (128; layer 0's is counted above), the step-cost cache (12), the
 // kernels' work arrays (16), 3D demand, capacity and history (36) and the
-// result writer's marks (12).
-long long stage3DBytesPerCell(int L) { return (128 + 12 + 16 + 36 + 12) * static_cast<long long>(L) - 128; }
+// result measure's edge usage (16) and step marks (12), whose room the result
+// writer's marks take later.
+long long stage3DBytesPerCell(int L) { return (128 + 12 + 16 + 36 + 28) * static_cast<long long>(L) - 128; }
 
 }  // namespace
 
