@@ -270,6 +270,66 @@ TEST_F(PlacingModes, RowsAtNegativeXAndAreasBeyondIntArePlaced) {
                          "15000000000 of free row area\n");
 }
 
+// Rows that touch without overlapping are accepted by every mode that checks the
+// rows, on the small set's 80 x 48 die:
+// - end to end: each of the four row lines split at x = 37 into two rows, the
+//   right one listed first, both reaching the die's edges;
+// - side by side: rows of height 12 over x 0 to 40 (tops 12 to 48) beside rows
+//   of height 16 over x 40 to 80 (tops 16 to 48), touching at x = 40.
+// The start places o1 across the join at y = 2 and o5 across it at y = 34 (no
+// row bottom there in either layout), so LEGAL and PLACE must move them; their
+// .pl passes place_check, and CONVERT writes one DEF row per .scl row.
+TEST_F(PlacingModes, RowsTouchingEndToEndOrOfUnequalHeightsSideBySideArePlaced) {
+    auto row = [](int y, int height, int x, int sites) {
+        return "CoreRow Horizontal\n  Coordinate : " + std::to_string(y) + "\n  Height : " + std::to_string(height) +
+               "\n  Sitewidth : 1\n  Sitespacing : 1\n  Siteorient : N\n  Sitesymmetry : Y\n  SubrowOrigin : " +
+               std::to_string(x) + " NumSites : " + std::to_string(sites) + "\nEnd\n";
+    };
+    std::string endToEnd = "UCLA scl 1.0\n\nNumRows : 8\n\n", sideBySide = "UCLA scl 1.0\n\nNumRows : 7\n\n";
+    for (int y : {0, 12, 24, 36}) endToEnd += row(y, 12, 37, 43) + row(y, 12, 0, 37);
+    for (int y : {0, 12, 24, 36}) sideBySide += row(y, 12, 0, 40);
+    for (int y : {0, 16, 32}) sideBySide += row(y, 16, 40, 40);
+    const struct {
+        const char* name;
+        std::string scl;
+        int rows;
+        const char* defRow;  // a DEF row line the conversion must write
+    } layouts[] = {
+        {"end to end", endToEnd, 8, "ROW row0 core 37000 0  N  DO 43000 "},
+        {"side by side", sideBySide, 7, "ROW row6 core 40000 32000  N  DO 40000 "},
+    };
+    writeTextFile(dir + "/p.set", "Via_Cost = 1\nMaze_Routing_Timeout = 60\nPin_Blockage_Factor = 0.5\n");
+    for (const auto& layout : layouts) {
+        SCOPED_TRACE(layout.name);
+        writeSmallBookshelfSet(dir + "/");
+        writeTextFile(dir + "/s.scl", layout.scl);
+        ASSERT_NO_FATAL_FAILURE(edit("s.pl", "o1 8 0 ", "o1 36 2 "));
+        ASSERT_NO_FATAL_FAILURE(edit("s.pl", "o5 30 36 ", "o5 38 34 "));
+        const CommandResult start = runCommand(tools + "/place_check " + dir + "/s.aux " + dir + "/s.pl");
+        EXPECT_EQ(labelValue(start.out, "outside rows"), 2) << start.out << start.err;
+        for (const std::string mode : {"LEGAL", "PLACE"}) {
+            std::remove((dir + "/out.pl").c_str());
+            const CommandResult r = runHere(mode + " s.aux s.pl p.set out.pl");
+            ASSERT_EQ(r.status, 0) << mode << "\n" << r.err;
+            EXPECT_EQ(r.out.find("ERROR"), std::string::npos) << mode;
+            EXPECT_NE(r.out.find("Legalization: moveCellNum=4  unPlaceNum=0 "), std::string::npos) << mode;
+            const CommandResult chk =
+                runCommand(tools + "/place_check " + dir + "/s.aux " + dir + "/out.pl " + dir + "/s.pl");
+            EXPECT_EQ(chk.status, 0) << mode << "\n" << chk.out << chk.err;
+            EXPECT_EQ(labelValue(chk.out, "violations"), 0) << mode;
+            EXPECT_EQ(labelValue(chk.out, "movable cells"), 4) << mode;
+            EXPECT_EQ(labelValue(chk.out, "rows"), layout.rows) << mode;
+            EXPECT_GT(labelValue(chk.out, "displacement"), 0) << mode;
+        }
+        const CommandResult conv = runHere("CONVERT s.aux s.pl out");
+        ASSERT_EQ(conv.status, 0) << conv.out << conv.err;
+        EXPECT_EQ(conv.out.find("ERROR"), std::string::npos);
+        const std::string def = readWholeFile(dir + "/out.def");
+        EXPECT_EQ(countOf(def, "\nROW row"), static_cast<size_t>(layout.rows)) << def;
+        EXPECT_NE(def.find(layout.defRow), std::string::npos) << def;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Generated, PlacementFlows,
                          ::testing::Values(Case{11, 3000, 48, "design.user.pl", 0.5},
                                            Case{12, 6000, 42, "design.pl", 0.8},
