@@ -201,8 +201,12 @@ class FolderLocks {
 public:
     explicit FolderLocks(const std::vector<Held>& files) {
         std::vector<std::pair<std::pair<dev_t, ino_t>, int>> folders;
+        std::vector<std::string> names;
         for (const Held& file : files) {
-            const int fd = open(folderOf(file.final).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            const std::string name = folderOf(file.final);
+            if (std::find(names.begin(), names.end(), name) != names.end()) continue;
+            names.push_back(name);
+            const int fd = open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
             if (fd < 0) continue;
             struct stat st;
             const bool known = fstat(fd, &st) == 0;
