@@ -5,8 +5,9 @@
 #include <vector>
 
 // Ends the run with status 1 and one line on standard error when an output
-// names one of the inputs (the same file, by any path) or cannot be created
-// or written. A file that did not exist is removed again after the check.
+// names one of the inputs (the same file, by any path), reaches the same file
+// as another output (a link from one to the other, even to one not made yet),
+// or cannot be created or written. Nothing is created by the check.
 void checkOutputFiles(const std::vector<std::string>& outputs, const std::vector<std::string>& inputs);
 
 // Puts the run's held output files in place together; a file that cannot be

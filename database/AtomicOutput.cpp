@@ -1,6 +1,8 @@
 #include "database/AtomicOutput.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,10 +20,16 @@ namespace {
 // first open and never freed, so that it outlives everything that runs at exit.
 std::vector<std::string>* pending = nullptr;
 
-// Inside an output group: the committed files waiting for the group's commit,
-// as (temporary name, final name).
+// A complete file waiting to be put in place.
+struct Held {
+    std::string temp;
+    std::string final;
+    bool inPlace;  // written over the final name rather than renamed onto it
+};
+
+// Inside an output group: the committed files waiting for the group's commit.
 bool grouping = false;
-std::vector<std::pair<std::string, std::string>> held;
+std::vector<Held> held;
 
 std::vector<std::string>& pendingTemps() {
     if (!pending) {
@@ -60,21 +68,80 @@ std::string tempName(const std::string& target, const std::string& suffix) {
     return target.substr(0, baseStart + std::min(baseLength, room)) + suffix;
 }
 
-// Copies the complete temporary file over the final one, for a final name that
-// takes writes but no rename. Leaves errno set on failure.
-bool copyInPlace(const std::string& temp, const std::string& final) {
-    const int in = open(temp.c_str(), O_RDONLY);
-    if (in < 0) return false;
-    const int out = open(final.c_str(), O_WRONLY | O_TRUNC);
-    if (out < 0) {
-        const int saved = errno;
-        close(in);
-        errno = saved;
+// The folder of `path`: "." for a bare name.
+std::string folderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// Whether renaming over `final` will be refused: an existing file in a sticky
+// folder, where neither the file nor the folder is ours and we are not root.
+bool renameWillBeRefused(const std::string& final) {
+    struct stat file, folder;
+    if (lstat(final.c_str(), &file) != 0 || stat(folderOf(final).c_str(), &folder) != 0) return false;
+    const uid_t me = geteuid();
+    return (folder.st_mode & S_ISVTX) != 0 && me != 0 && file.st_uid != me && folder.st_uid != me;
+}
+
+// A file that is written over its final name: the final file, opened without
+// truncating, and the room its new bytes need.
+struct Overwrite {
+    int fd = -1;
+    off_t oldSize = 0;
+    bool created = false;  // the final name did not exist before
+};
+
+// Gives up an overwrite not yet made: the final file gets back its old length
+// (or goes, when it was made here) and is closed.
+void undoOverwrite(const Held& file, Overwrite& over) {
+    if (over.fd < 0) return;
+    struct stat now;
+    if (over.created) {
+        unlink(file.final.c_str());
+    } else if (fstat(over.fd, &now) == 0 && now.st_size != over.oldSize && ftruncate(over.fd, over.oldSize) != 0) {
+        // The old bytes are whole; only zeros past them stay.
+    }
+    close(over.fd);
+    over.fd = -1;
+}
+
+// Opens the final file of an in-place write and reserves the room for the new
+// bytes, so that a full device fails here, before anything is overwritten.
+// Leaves errno set on failure, with nothing changed.
+bool reserveOverwrite(const Held& file, Overwrite& over) {
+    struct stat temp, final;
+    if (stat(file.temp.c_str(), &temp) != 0) return false;
+    over.fd = open(file.final.c_str(), O_RDWR | O_CLOEXEC);
+    if (over.fd < 0 && errno == EACCES) over.fd = open(file.final.c_str(), O_WRONLY | O_CLOEXEC);
+    if (over.fd < 0 && errno == ENOENT) {
+        over.fd = open(file.final.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        over.created = over.fd >= 0;
+    }
+    if (over.fd < 0) return false;
+    int error = fstat(over.fd, &final) == 0 ? 0 : errno;
+    if (error == 0) over.oldSize = final.st_size;
+    if (error == 0 && temp.st_size > 0) {
+        error = posix_fallocate(over.fd, 0, temp.st_size);
+        // A file system that cannot reserve room is written without it.
+        if (error == EOPNOTSUPP || error == ENOSYS || error == EINVAL) error = 0;
+    }
+    if (error != 0) {
+        undoOverwrite(file, over);
+        errno = error;
         return false;
     }
+    return true;
+}
+
+// Writes the complete temporary file over the final one, opened and reserved
+// by reserveOverwrite, and cuts it to its new length. Leaves errno set on failure.
+bool overwrite(const Held& file, Overwrite& over) {
+    const int in = open(file.temp.c_str(), O_RDONLY | O_CLOEXEC);
+    bool ok = in >= 0 && lseek(over.fd, 0, SEEK_SET) == 0;
+    off_t length = 0;
     char buffer[1 << 16];
-    bool ok = true;
-    for (;;) {
+    while (ok) {
         const ssize_t got = read(in, buffer, sizeof buffer);
         if (got == 0) break;
         if (got < 0) {
@@ -83,32 +150,146 @@ bool copyInPlace(const std::string& temp, const std::string& final) {
             break;
         }
         for (ssize_t done = 0; done < got && ok;) {
-            const ssize_t put = write(out, buffer + done, static_cast<size_t>(got - done));
+            const ssize_t put = write(over.fd, buffer + done, static_cast<size_t>(got - done));
             if (put < 0 && errno == EINTR) continue;
             if (put <= 0) {
                 if (put == 0) errno = EIO;
                 ok = false;
             } else {
                 done += put;
+                length += put;
             }
         }
-        if (!ok) break;
     }
-    const int saved = errno;
-    close(in);
-    if (close(out) != 0 && ok) return false;
+    if (ok && ftruncate(over.fd, length) != 0) ok = false;
+    int saved = errno;
+    if (in >= 0) close(in);
+    if (close(over.fd) != 0 && ok) {
+        ok = false;
+        saved = errno;
+    }
+    over.fd = -1;
     errno = saved;
     return ok;
 }
 
-// Puts a complete temporary file under its final name and forgets it.
-bool placeFile(const std::string& temp, const std::string& final) {
-    const bool renamed = std::rename(temp.c_str(), final.c_str()) == 0;
-    bool ok = renamed;
-    if (!renamed && (errno == EPERM || errno == EACCES || errno == EBUSY)) ok = copyInPlace(temp, final);
+// The signals that end a process by default and can be held back.
+sigset_t terminatingSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int s : {SIGHUP, SIGINT, SIGQUIT, SIGABRT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE, SIGXCPU, SIGXFSZ,
+                  SIGVTALRM, SIGPROF, SIGIO})
+        sigaddset(&set, s);
+#ifdef SIGPWR
+    sigaddset(&set, SIGPWR);
+#endif
+#ifdef SIGSTKFLT
+    sigaddset(&set, SIGSTKFLT);
+#endif
+#ifdef SIGRTMIN
+    for (int s = SIGRTMIN; s <= SIGRTMAX; ++s) sigaddset(&set, s);
+#endif
+    return set;
+}
+
+// Exclusive locks on the folders of the final names, for as long as the object
+// lives: another run putting files in the same folders waits until all of ours
+// are in place. The folders are locked in (device, inode) order, so that two
+// runs never wait on each other crosswise. A folder that cannot be opened is
+// not locked.
+class FolderLocks {
+public:
+    explicit FolderLocks(const std::vector<Held>& files) {
+        std::vector<std::pair<std::pair<dev_t, ino_t>, int>> folders;
+        std::vector<std::string> names;
+        for (const Held& file : files) {
+            const std::string name = folderOf(file.final);
+            if (std::find(names.begin(), names.end(), name) != names.end()) continue;
+            names.push_back(name);
+            const int fd = open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (fd < 0) continue;
+            struct stat st;
+            const bool known = fstat(fd, &st) == 0;
+            const bool seen = known && std::any_of(folders.begin(), folders.end(), [&](const auto& f) {
+                                  return f.first == std::make_pair(st.st_dev, st.st_ino);
+                              });
+            if (!known || seen) {
+                close(fd);
+                continue;
+            }
+            folders.emplace_back(std::make_pair(st.st_dev, st.st_ino), fd);
+        }
+        std::sort(folders.begin(), folders.end());
+        for (const auto& folder : folders) {
+            while (flock(folder.second, LOCK_EX) != 0 && errno == EINTR) {
+            }
+            fds_.push_back(folder.second);
+        }
+    }
+    ~FolderLocks() {
+        for (int fd : fds_) close(fd);
+    }
+    FolderLocks(const FolderLocks&) = delete;
+    FolderLocks& operator=(const FolderLocks&) = delete;
+
+private:
+    std::vector<int> fds_;
+};
+
+// Puts complete files in place, in order, with their folders locked and the
+// terminating signals held back until the last one is in place. First every
+// in-place file gets its room, so that a full device leaves every final file
+// as it was; then the others are renamed and the in-place ones written over.
+// Leaves errno set on failure, and no temporary file of `files` behind.
+bool placeLocked(std::vector<Held>& files, std::string& failedPath) {
+    std::vector<Overwrite> over(files.size());
+    size_t at = 0;
+    size_t left = 0;  // the first file whose temporary file is still there
+    bool ok = true;
+    for (; at < files.size() && ok; ++at) {
+        Held& file = files[at];
+        if (!file.inPlace && renameWillBeRefused(file.final)) file.inPlace = true;
+        if (file.inPlace) ok = reserveOverwrite(file, over[at]);
+    }
+    for (at = ok ? 0 : at; at < files.size() && ok; left = ++at) {
+        Held& file = files[at];
+        bool renamed = false;
+        if (file.inPlace) {
+            ok = overwrite(file, over[at]);
+        } else {
+            renamed = std::rename(file.temp.c_str(), file.final.c_str()) == 0;
+            ok = renamed;
+            // A refusal not foreseen: the file is written in place after all.
+            if (!renamed && (errno == EPERM || errno == EACCES || errno == EBUSY))
+                ok = reserveOverwrite(file, over[at]) && overwrite(file, over[at]);
+        }
+        const int saved = errno;
+        if (!renamed) unlink(file.temp.c_str());
+        forget(file.temp);
+        errno = saved;
+    }
+    if (ok) return true;
     const int saved = errno;
-    if (!renamed) unlink(temp.c_str());
-    forget(temp);
+    failedPath = files[at - 1].final;
+    for (size_t k = left; k < files.size(); ++k) {
+        undoOverwrite(files[k], over[k]);
+        unlink(files[k].temp.c_str());
+        forget(files[k].temp);
+    }
+    errno = saved;
+    return false;
+}
+
+bool placeFiles(std::vector<Held>& files, std::string& failedPath) {
+    if (files.empty()) return true;
+    FolderLocks locks(files);
+    const sigset_t terminating = terminatingSignals();
+    sigset_t before;
+    sigprocmask(SIG_BLOCK, &terminating, &before);
+    const bool ok = placeLocked(files, failedPath);
+    const int saved = errno;
+    // A signal that came meanwhile acts now, on a whole set.
+    sigprocmask(SIG_SETMASK, &before, nullptr);
     errno = saved;
     return ok;
 }
@@ -142,21 +323,41 @@ AtomicOutput openAtomicOutput(const std::string& path) {
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temp = tempName(target, ".tmp" + pid + (attempt == 0 ? std::string() : "_" + std::to_string(attempt)));
         fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-        if (fd < 0 && errno != EEXIST) {
-            // A writable file in a folder that takes no new file, or a path with no
-            // room for a longer name, is written in place, as the only way left.
-            if ((exists && errno == EACCES) || errno == ENAMETOOLONG)
-                openDirectly();
-            else
-                out.error = errno;
+        if (fd >= 0 || errno == EEXIST) continue;
+        // A writable file in a folder that takes no new file, or a path with no
+        // room for a longer name, is written over in place at the commit; its
+        // copy waits in the system's temporary folder until then.
+        const int refused = errno;
+        if (!(exists && refused == EACCES) && refused != ENAMETOOLONG) {
+            out.error = refused;
             return out;
         }
+        if (!exists) {
+            const size_t slash = target.rfind('/');
+            const size_t base = slash == std::string::npos ? target.size() : target.size() - slash - 1;
+            struct stat folder;
+            if (target.size() >= PATH_MAX || base > NAME_MAX) {
+                out.error = ENAMETOOLONG;
+                return out;
+            }
+            if (stat(folderOf(target).c_str(), &folder) != 0) {
+                out.error = errno;
+                return out;
+            }
+        }
+        temp = "/tmp/tarvex" + pid + "_XXXXXX";
+        fd = mkstemp(&temp[0]);
+        if (fd < 0) {
+            out.error = errno;
+            return out;
+        }
+        out.inPlace = true;
     }
     if (fd < 0) {
         out.error = EEXIST;
         return out;
     }
-    if (exists && fchmod(fd, existing.st_mode & 07777) != 0) {
+    if (exists && !out.inPlace && fchmod(fd, existing.st_mode & 07777) != 0) {
         // The file is still written; only its permission bits differ.
     }
     out.stream = fdopen(fd, "w");
@@ -188,22 +389,23 @@ bool commitAtomicOutput(AtomicOutput& out) {
         out.tempPath.clear();
         return false;
     }
+    Held file{out.tempPath, out.finalPath, out.inPlace};
+    out.tempPath.clear();
     if (grouping) {
-        auto same = std::find_if(held.begin(), held.end(),
-                                 [&](const std::pair<std::string, std::string>& h) { return h.second == out.finalPath; });
+        auto same = std::find_if(held.begin(), held.end(), [&](const Held& h) { return h.final == file.final; });
         if (same != held.end()) {
-            unlink(same->first.c_str());
-            forget(same->first);
-            same->first = out.tempPath;
+            unlink(same->temp.c_str());
+            forget(same->temp);
+            *same = file;
         } else {
-            held.emplace_back(out.tempPath, out.finalPath);
+            held.push_back(file);
         }
-        out.tempPath.clear();
         return true;
     }
-    const bool ok = placeFile(out.tempPath, out.finalPath);
+    std::vector<Held> files{file};
+    std::string failed;
+    const bool ok = placeFiles(files, failed);
     if (!ok) out.error = errno;
-    out.tempPath.clear();
     return ok;
 }
 
@@ -220,17 +422,9 @@ void beginOutputGroup() { grouping = true; }
 
 bool commitOutputGroup(std::string& failedPath) {
     grouping = false;
-    std::vector<std::pair<std::string, std::string>> files;
+    std::vector<Held> files;
     files.swap(held);
-    for (const auto& file : files) {
-        if (!placeFile(file.first, file.second)) {
-            const int saved = errno;
-            failedPath = file.second;
-            errno = saved;
-            return false;
-        }
-    }
-    return true;
+    return placeFiles(files, failedPath);
 }
 
 void outputWriteFailure(const std::string& path, int error) {
