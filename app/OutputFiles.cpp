@@ -79,8 +79,8 @@ void checkOutputFiles(const std::vector<std::string>& outputs, const std::vector
             }
         }
         // Two outputs that reach one file (a link from one to the other, say)
-        // would leave only one of them.
-        for (size_t j = 0; j < outputs.size(); ++j) {
+        // would leave only one of them; a device such as /dev/null takes both.
+        for (size_t j = 0; j < outputs.size() && !(exists && !S_ISREG(so.st_mode)); ++j) {
             struct stat sj;
             const bool sameFile = exists && stat(outputs[j].c_str(), &sj) == 0 && sj.st_dev == so.st_dev &&
                                   sj.st_ino == so.st_ino;
