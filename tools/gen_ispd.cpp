@@ -52,6 +52,9 @@ struct Options {
     long long tileW = 40, tileH = 40, originX = 0, originY = 0;
     long long tracks = 0;  // 0: sized from demand
     std::string out;        // empty: standard output
+    long long wideEvery = 0, wideWidth = 1;  // every wideEvery-th net is wideWidth wide (0: none)
+    std::string prefix = "n";                // net names: prefix and id
+    std::string adjustments = "generated";   // generated, none or minus-one
 };
 
 const char* kUsage =
@@ -65,6 +68,10 @@ const char* kUsage =
     "  --origin X Y     grid origin in database units (default 0 0)\n"
     "  --tracks T       tracks of a regular layer (default: sized from the nets' demand)\n"
     "  --out FILE       output file (default: standard output)\n"
+    "  --wide-nets K W  every K-th net (id 0, K, 2K, ...) is W wide (default: every net 1 wide)\n"
+    "  --net-prefix P   nets are named P followed by their id (default n)\n"
+    "  --adjustments A  generated (macros and scattered reductions, the default), none, or\n"
+    "                   minus-one: every edge of layer 2 and up set to its default capacity - 1\n"
     "  --help           this text\n";
 
 int usageError(const std::string& msg) {
@@ -117,6 +124,20 @@ int parseArgs(int argc, char** argv, Options& o) {
             i += 2;
         } else if (a == "--tracks") {
             if (!need(1) || !val(1, 1, 100000, o.tracks)) return usageError("--tracks needs an integer in 1..100000");
+            i += 1;
+        } else if (a == "--wide-nets") {
+            if (!need(2) || !val(1, 1, 1000000000, o.wideEvery) || !val(2, 0, 1000000, o.wideWidth))
+                return usageError("--wide-nets needs an integer in 1..1000000000 and a width in 0..1000000");
+            i += 2;
+        } else if (a == "--net-prefix") {
+            if (!need(1) || argv[i + 1][0] == '\0' || std::strpbrk(argv[i + 1], " \t\r\n"))
+                return usageError("--net-prefix needs a name without blanks");
+            o.prefix = argv[i + 1];
+            i += 1;
+        } else if (a == "--adjustments") {
+            o.adjustments = need(1) ? argv[i + 1] : "";
+            if (o.adjustments != "generated" && o.adjustments != "none" && o.adjustments != "minus-one")
+                return usageError("--adjustments needs generated, none or minus-one");
             i += 1;
         } else if (a == "--out") {
             if (!need(1) || argv[i + 1][0] == '\0') return usageError("--out needs a file name");
@@ -245,13 +266,15 @@ int main(int argc, char** argv) {
         demandH += factor * static_cast<double>((hiX - o.originX) / o.tileW - (loX - o.originX) / o.tileW);
         demandV += factor * static_cast<double>((hiY - o.originY) / o.tileH - (loY - o.originY) / o.tileH);
 
-        body.push_back('n');
+        body.append(o.prefix);
         putInt(body, n);
         body.push_back(' ');
         putInt(body, n);
         body.push_back(' ');
         putInt(body, degree);
-        body.append(" 1\n");
+        body.push_back(' ');
+        putInt(body, o.wideEvery != 0 && n % o.wideEvery == 0 ? o.wideWidth : 1);
+        body.push_back('\n');
         for (int p = 0; p < degree; ++p) {
             putInt(body, px[static_cast<size_t>(p)]);
             body.push_back(' ');
@@ -296,7 +319,15 @@ int main(int argc, char** argv) {
         if (l % 2 == 0) adj.push_back({x, y, x + 1, y, l + 1, cap});
         else adj.push_back({x, y, x, y + 1, l + 1, cap});
     };
-    long long macroCount = clampLL(X * Y / 3000, 1, 40);
+    // Every edge of layer 2 and up one capacity unit below its default, in place
+    // of the generated adjustments: capacities that are not whole tracks.
+    for (int l = 1; o.adjustments == "minus-one" && l < L; ++l)
+        for (long long x = 0; x < X; ++x)
+            for (long long y = 0; y < Y; ++y) {
+                if (l % 2 == 0 && x + 1 < X) adj.push_back({x, y, x + 1, y, l + 1, capOf(l) - 1});
+                if (l % 2 == 1 && y + 1 < Y) adj.push_back({x, y, x, y + 1, l + 1, capOf(l) - 1});
+            }
+    const long long macroCount = o.adjustments == "generated" ? clampLL(X * Y / 3000, 1, 40) : 0;
     for (long long m = 0; m < macroCount; ++m) {
         long long wmax = std::max<long long>(3, X / 10), hmax = std::max<long long>(3, Y / 10);
         long long w = std::min(X, rng.range(3, wmax)), h = std::min(Y, rng.range(3, hmax));
@@ -315,7 +346,7 @@ int main(int argc, char** argv) {
             }
         }
     }
-    long long scattered = X * Y * L / 400;
+    const long long scattered = o.adjustments == "generated" ? X * Y * L / 400 : 0;
     for (long long i = 0; i < scattered; ++i) {
         int l = static_cast<int>(rng.range(0, std::min(L, 4) - 1));
         long long x = rng.range(0, l % 2 == 0 ? X - 2 : X - 1);

@@ -8,75 +8,24 @@
 
 #include <cstdio>
 #include <ostream>
-#include <sstream>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "tests/common/IspdFlowRun.h"
 
 namespace {
 
+// gen_ispd's benchmarks with wide nets, or with every edge of layer 2 and up
+// one capacity unit below its default.
 struct Reshaped {
-    GeneratedDesign design;
-    int tracks;         // gen_ispd --tracks
-    bool oddAdjusted;   // every edge of layers 2 and up adjusted to its default minus 1
-    bool wideNets;      // every sixth net 7 wide
-    bool farCorners;    // origin -10^8, G-cells of 10^6, nets renamed "wire_<id>"
-    const char* extra;  // more settings
+    const char* name;
+    const char* generator;  // gen_ispd's arguments
+    const char* extra;      // more settings
     bool stageKept;
+    bool farCorners;        // nets named "wire_<id>", origin -10^8
 };
 
-void PrintTo(const Reshaped& r, std::ostream* os) { *os << "seed " << r.design.seed; }
-
-// gen_ispd's benchmark without its adjustments, reshaped as `r` asks.
-std::string reshape(const std::string& gr, const Reshaped& r) {
-    std::istringstream in(gr);
-    std::string line, out;
-    std::vector<std::string> head;
-    while (std::getline(in, line)) {
-        head.push_back(line);
-        out += line + "\n";
-        if (line.rfind("num net ", 0) == 0) break;
-    }
-    int X = 0, Y = 0, L = 0;
-    std::sscanf(head[0].c_str(), "grid %d %d %d", &X, &Y, &L);
-    std::vector<int> cap[2];  // vertical, horizontal
-    for (int d = 0; d < 2; ++d) {
-        std::istringstream caps(head[1 + d].substr(head[1 + d].find("capacity") + 8));
-        for (int v; caps >> v;) cap[d].push_back(v);
-    }
-    const int nets = std::stoi(head.back().substr(8));
-    for (int i = 0; i < nets; ++i) {
-        std::getline(in, line);
-        std::istringstream fields(line);
-        std::string name;
-        int id = 0, pins = 0, width = 0;
-        fields >> name >> id >> pins >> width;
-        if (r.farCorners) name = "wire_" + std::to_string(id);
-        if (r.wideNets && id % 6 == 0) width = 7;
-        out += name + " " + std::to_string(id) + " " + std::to_string(pins) + " " + std::to_string(width) + "\n";
-        for (int p = 0; p < pins && std::getline(in, line); ++p) out += line + "\n";
-    }
-    std::string adjustments;
-    int count = 0;
-    for (int l = 1; r.oddAdjusted && l < L; ++l)
-        for (int x = 0; x < X; ++x)
-            for (int y = 0; y < Y; ++y) {
-                const std::string at = std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(l + 1) + " ";
-                if (cap[1][l] != 0 && x + 1 < X) {
-                    adjustments += at + std::to_string(x + 1) + " " + std::to_string(y) + " " + std::to_string(l + 1) +
-                                   " " + std::to_string(cap[1][l] - 1) + "\n";
-                    ++count;
-                }
-                if (cap[0][l] != 0 && y + 1 < Y) {
-                    adjustments += at + std::to_string(x) + " " + std::to_string(y + 1) + " " + std::to_string(l + 1) +
-                                   " " + std::to_string(cap[0][l] - 1) + "\n";
-                    ++count;
-                }
-            }
-    return out + "\n" + std::to_string(count) + "\n" + adjustments;
-}
+void PrintTo(const Reshaped& r, std::ostream* os) { *os << r.generator; }
 
 class Route3DCountsAsTheChecker : public IspdFlowRun<::testing::TestWithParam<Reshaped>> {};
 
@@ -84,25 +33,18 @@ class Route3DCountsAsTheChecker : public IspdFlowRun<::testing::TestWithParam<Re
 
 INSTANTIATE_TEST_SUITE_P(
     Designs, Route3DCountsAsTheChecker,
-    ::testing::Values(Reshaped{{2, 20, 4, 300}, 0, false, true, false, "Pin_Blockage_Factor = 0.5\n", false},
-                      Reshaped{{1, 20, 4, 300}, 0, false, true, true, "", true},
-                      Reshaped{{2, 20, 6, 600}, 6, true, false, false, "", true}),
-    [](const ::testing::TestParamInfo<Reshaped>& info) {
-        const Reshaped& r = info.param;
-        return std::string(r.oddAdjusted ? "OddAdjusted" : "WideNets") + "_seed" + std::to_string(r.design.seed);
-    });
+    ::testing::Values(Reshaped{"WideNetsPinBlockage", "--seed 2 --grid 20 20 --layers 4 --nets 300 --wide-nets 6 7 "
+                               "--adjustments none", "Pin_Blockage_Factor = 0.5\n", false, false},
+                      Reshaped{"WideNetsFarCorners", "--seed 1 --grid 20 20 --layers 4 --nets 300 --wide-nets 6 7 "
+                               "--adjustments none --net-prefix wire_ --origin -100000000 -100000000 --tile 1000000 "
+                               "1000000", "", true, true},
+                      Reshaped{"OddAdjusted", "--seed 2 --grid 20 20 --layers 6 --nets 600 --tracks 6 "
+                               "--adjustments minus-one", "", true, false}),
+    [](const ::testing::TestParamInfo<Reshaped>& info) { return std::string(info.param.name); });
 
 TEST_P(Route3DCountsAsTheChecker, FiguresAreTheCheckersAndOnlyABetterStageIsWritten) {
     const Reshaped r = GetParam();
-    const GeneratedDesign& g = r.design;
-    ASSERT_EQ(runCommand(tools + "/gen_ispd --seed " + std::to_string(g.seed) + " --grid " + std::to_string(g.grid) +
-                         " " + std::to_string(g.grid) + " --layers " + std::to_string(g.layers) + " --nets " +
-                         std::to_string(g.nets) + (r.tracks ? " --tracks " + std::to_string(r.tracks) : "") +
-                         (r.farCorners ? " --origin -100000000 -100000000 --tile 1000000 1000000" : "") + " --out " +
-                         dir + "/b.gr")
-                  .status,
-              0);
-    writeTextFile(dir + "/d.gr", reshape(readWholeFile(dir + "/b.gr"), r));
+    ASSERT_EQ(runCommand(tools + "/gen_ispd " + r.generator + " --out " + dir + "/d.gr").status, 0);
     auto route = [&](const std::string& extra, const std::string& result) {
         writeTextFile(dir + "/d.set", settingsFor(1, r.extra + extra));
         CommandResult run3D = run("REGULAR_ISPD", result, "5");
