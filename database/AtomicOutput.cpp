@@ -122,7 +122,10 @@ bool reserveOverwrite(const Held& file, Overwrite& over) {
     int error = fstat(over.fd, &final) == 0 ? 0 : errno;
     if (error == 0) over.oldSize = final.st_size;
     if (error == 0 && temp.st_size > 0) {
-        error = posix_fallocate(over.fd, 0, temp.st_size);
+        // The system call itself: the library's fallback for a file system that
+        // cannot reserve would read the file, which may be open for writing only.
+        while ((error = fallocate(over.fd, 0, 0, temp.st_size) == 0 ? 0 : errno) == EINTR) {
+        }
         // A file system that cannot reserve room is written without it.
         if (error == EOPNOTSUPP || error == ENOSYS || error == EINVAL) error = 0;
     }
